@@ -1,0 +1,57 @@
+# Java stand-ins, the JUnit suites and the demo, compiled once with the
+# 64-bit JDK and run on both JVMs: every test class is one ctest test per JVM,
+# so ctest runs them in parallel.
+
+file(GLOB_RECURSE JAVA_MAIN_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/java/src/*.java)
+file(GLOB_RECURSE JAVA_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/java/test/*.java)
+file(GLOB_RECURSE JAVA_DEMO_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/java/demo/*.java)
+
+set(JAVA_CLASSES ${CMAKE_BINARY_DIR}/java/classes)
+set(JAVA_TEST_CLASSES ${CMAKE_BINARY_DIR}/java/test-classes)
+set(JAVA_DEMO_CLASSES ${CMAKE_BINARY_DIR}/java/demo-classes)
+
+function(makebin_java_tests)
+  set(javac ${JDK64}/bin/javac -encoding UTF-8 --release 17 -Xlint:all -Werror)
+  set(steps COMMAND ${CMAKE_COMMAND} -E rm -rf ${JAVA_CLASSES} ${JAVA_TEST_CLASSES} ${JAVA_DEMO_CLASSES}
+            COMMAND ${javac} -d ${JAVA_CLASSES} ${JAVA_MAIN_SOURCES})
+  if(JAVA_TEST_SOURCES)
+    list(APPEND steps COMMAND ${javac} -d ${JAVA_TEST_CLASSES} -cp ${JAVA_CLASSES}:${JUNIT_JAR}
+                      ${JAVA_TEST_SOURCES})
+  endif()
+  if(JAVA_DEMO_SOURCES)
+    list(APPEND steps COMMAND ${javac} -d ${JAVA_DEMO_CLASSES} -cp ${JAVA_CLASSES}
+                      ${JAVA_DEMO_SOURCES})
+  endif()
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/java/classes.stamp
+    ${steps}
+    COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_BINARY_DIR}/java/classes.stamp
+    DEPENDS ${JAVA_MAIN_SOURCES} ${JAVA_TEST_SOURCES} ${JAVA_DEMO_SOURCES}
+    COMMENT "Compiling Java classes")
+  add_custom_target(java_classes ALL DEPENDS ${CMAKE_BINARY_DIR}/java/classes.stamp)
+
+  foreach(src ${JAVA_TEST_SOURCES})
+    get_filename_component(name ${src} NAME_WE)
+    if(NOT name MATCHES "Test$")
+      continue()
+    endif()
+    file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/java/test ${src})
+    string(REGEX REPLACE "\\.java$" "" cls ${rel})
+    string(REPLACE "/" "." cls ${cls})
+    foreach(jvm jvm64 jvm32)
+      if(jvm STREQUAL jvm64)
+        set(java ${JDK64}/bin/java)
+        set(arch x86_64)
+      else()
+        set(java ${JDK32}/bin/java)
+        set(arch i386)
+      endif()
+      add_test(NAME ${jvm}.${name}
+               COMMAND ${PROJECT_SOURCE_DIR}/cmake/run-junit.sh ${java}
+                       ${CMAKE_BINARY_DIR}/lib/${arch}
+                       ${JAVA_CLASSES}:${JAVA_TEST_CLASSES} ${cls})
+      set_tests_properties(${jvm}.${name} PROPERTIES TIMEOUT 300
+        ENVIRONMENT "BOARD_SIM=$<TARGET_FILE:board-sim>;JUNIT_JAR=${JUNIT_JAR}")
+    endforeach()
+  endforeach()
+endfunction()
