@@ -67,6 +67,12 @@ char* JStringToWindows(JNIEnv* pJNIEnv, jstring jstr) {
     if (out == nullptr) return nullptr;
     env->GetByteArrayRegion(bytes.get(), 0, n, reinterpret_cast<jbyte*>(out));
     out[n] = '\0';
+    /* A zero byte inside would silently cut the text: "dir/a\0b" must not
+     * become the file "dir/a". */
+    if (memchr(out, '\0', static_cast<size_t>(n)) != nullptr) {
+        free(out);
+        return nullptr;
+    }
     return out;
 }
 
