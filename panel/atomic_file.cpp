@@ -95,8 +95,10 @@ public:
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {
+        int error = errno; /* the caller reports why it gave up, not the clean-up */
         if (m_fd >= 0) close(m_fd);
         if (m_path[0] != '\0') unlink(m_path);
+        errno = error;
     }
 
     /* Created exclusively with mode 0666, so the umask and a default ACL
@@ -165,6 +167,7 @@ public:
     FileSizeSignalGuard& operator=(const FileSizeSignalGuard&) = delete;
     ~FileSizeSignalGuard() {
         if (!m_active) return;
+        int error = errno;
         if (!m_wasPending) {
             const struct timespec now = {0, 0};
             /* EAGAIN when none was raised: nothing to take away. */
@@ -172,6 +175,7 @@ public:
             }
         }
         pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+        errno = error;
     }
 
     bool Active() const { return m_active; }

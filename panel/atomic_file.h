@@ -20,7 +20,8 @@
  * one. A symbolic link is followed, so the file it names is replaced. Fails
  * for a missing directory, for an existing target that is not a regular
  * file or not writable, and when the file size limit stops the write (the
- * SIGXFSZ that limit raises is absorbed, never fatal). */
+ * SIGXFSZ that limit raises is absorbed, never fatal). After false, errno
+ * tells why. */
 bool ReplaceFileContents(const char* path, const void* data, size_t size);
 
 #endif
