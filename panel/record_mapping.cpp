@@ -92,7 +92,8 @@ bool RecordMapper::Bind(LocalRef<jclass> cls) {
 }
 
 bool RecordMapper::ToRecord(jobject object, void* record) {
-    if (object == nullptr || record == nullptr) return false;
+    /* With an exception pending the JVM allows almost no call. */
+    if (object == nullptr || record == nullptr || Failed(m_env)) return false;
     /* The object's own class: a subclass converts with its own fields. */
     if (!Bind(LocalRef<jclass>(m_env, m_env->GetObjectClass(object)))) return false;
     KS_U8* bytes = static_cast<KS_U8*>(record);
@@ -111,7 +112,7 @@ bool RecordMapper::ToRecord(jobject object, void* record) {
 }
 
 bool RecordMapper::ToObject(const void* record, jobject object) {
-    if (object == nullptr || record == nullptr) return false;
+    if (object == nullptr || record == nullptr || Failed(m_env)) return false;
     if (!Bind(LocalRef<jclass>(m_env, m_env->FindClass(m_layout.javaClass)))) return false;
     if (!m_env->IsInstanceOf(object, m_class.get())) return false;
     if (m_env->EnsureLocalCapacity(kLocalRefsPerObject) < 0) return false;

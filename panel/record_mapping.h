@@ -21,15 +21,15 @@ public:
     /* Fills the whole record (layout.recordSize bytes) from the object, its
      * fields found in the object's own class: bytes that no field writes are
      * 0, reserved words 0xFF. A null String counts as empty text, a null
-     * int[] as an empty array. False for a null object, or with the JVM's
-     * exception pending (NoSuchFieldError for a missing field); the record is
-     * then incomplete. */
+     * int[] as an empty array. False for a null object, an exception already
+     * pending, or with the JVM's exception pending (NoSuchFieldError for a
+     * missing field); the record is then incomplete. */
     bool ToRecord(jobject object, void* record);
 
     /* Sets the object's fields from the record, fields found in the layout's
      * named class. Either every field is set or none: false, with the object
-     * untouched, for a null object, an object of another class, or a JVM
-     * failure (its exception pending). */
+     * untouched, for a null object, an object of another class, an exception
+     * already pending, or a JVM failure (its exception pending). */
     bool ToObject(const void* record, jobject object);
 
 private:
