@@ -36,4 +36,20 @@ void getPanelParamFromR120PanelData(JNIEnv* env, jobject dataParam,
 
 }  // extern "C"
 
+/* C++ helpers for the library's own callers; unlike the functions above
+ * they report every failure (see panel/record_mapping.h for the mapper). */
+struct RecordLayout;
+
+/* "R120" exactly selects the newer generation, any other text the older. */
+bool IsR120ChipSeries(const char* chipSeries);
+const RecordLayout& BodyLayoutFor(const char* chipSeries);
+
+/* Converts element i of the array into a freshly zeroed `body` (room for
+ * layout.recordSize bytes) and inserts it as key "index<i>" into the table,
+ * in array order. 0, or -1 for a null array or element, a failed conversion
+ * (the JVM's exception pending) or a full database; the elements after the
+ * failing one are not converted. */
+KS_S32 InsertPanelBodies(JNIEnv* env, jobjectArray dataParamArray, const RecordLayout& layout,
+                         void* body, KS_DB_TABLE_S stTable);
+
 #endif

@@ -1,0 +1,171 @@
+package com.kestrel.vimora.demo;
+
+import com.kestrel.vimora.jni.JNIMakeBin;
+import com.kestrel.vimora.model.DataParam;
+import com.kestrel.vimora.model.HeaderParam;
+import java.io.IOException;
+import java.lang.reflect.Field;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.Arrays;
+import java.util.Comparator;
+import java.util.List;
+import java.util.Objects;
+import java.util.stream.Stream;
+
+/**
+ * Shows the library at work, one section per subsystem. Each section prints
+ * what it did and returns whether everything came back as sent; the demo
+ * exits non-zero when any section did not.
+ */
+public final class Demo {
+    private final JNIMakeBin jni = new JNIMakeBin();
+    private final Path workDir;
+
+    private Demo(Path workDir) {
+        this.workDir = workDir;
+    }
+
+    public static void main(String[] args) throws IOException {
+        Path dir = Files.createTempDirectory("makebin-demo");
+        boolean ok;
+        try {
+            Demo demo = new Demo(dir);
+            ok = demo.binFileSection("R100") & demo.binFileSection("R120");
+        } finally {
+            try (Stream<Path> files = Files.walk(dir)) {
+                for (Path p : files.sorted(Comparator.reverseOrder()).toArray(Path[]::new)) {
+                    Files.delete(p);
+                }
+            }
+        }
+        System.out.println(ok ? "demo: everything read back as written" : "demo: MISMATCH");
+        if (!ok) System.exit(1);
+    }
+
+    /** Makes a bin file of sample panels, reads the header and every panel back. */
+    private boolean binFileSection(String chip) {
+        System.out.println();
+        System.out.println("== Panel bin file, " + chip + " ==");
+        DataParam[] panels = samplePanels(chip);
+        HeaderParam header = new HeaderParam();
+        header.enMedia = 1; // SPI flash
+        header.u32Addr = 0x00200000;
+        header.u32TotalNum = panels.length;
+        header.u32Index = 1;
+        Path file = workDir.resolve("panels-" + chip + ".bin");
+        int made = jni.makePanelBin(header, panels, file.toString(), chip);
+        System.out.printf("makePanelBin(%d panels) -> %d, %s%n", panels.length, made, sizeOf(file));
+        if (made != 0) return false;
+
+        HeaderParam headerBack = jni.readBinHeader(new HeaderParam(), file.toString(), chip);
+        boolean ok = headerBack != null && sameFields(header, headerBack);
+        System.out.printf("readBinHeader -> media %d, address 0x%08X, %d panels, selected %d  [%s]%n",
+                headerBack == null ? -1 : headerBack.enMedia, headerBack == null ? 0 : headerBack.u32Addr,
+                headerBack == null ? 0 : headerBack.u32TotalNum, headerBack == null ? 0 : headerBack.u32Index,
+                ok ? "same" : "DIFFERS");
+
+        System.out.printf("%-5s %-24s %-11s %-8s %-6s %-9s %-6s%n",
+                "index", "name", "size", "intf", "rate", "backlight", "read");
+        for (int i = 0; i < panels.length; ++i) {
+            DataParam back = jni.readBinBody(new DataParam(), i, file.toString(), chip);
+            boolean same = back != null && sameFields(panels[i], back);
+            ok &= same;
+            DataParam shown = back != null ? back : panels[i];
+            System.out.printf("%-5d %-24s %-11s %-8s %-6d %-9d %-6s%n", i, shown.chName,
+                    shown.u32PanelWidth + "x" + shown.u32Panelheight, INTERFACES[shown.enIntfType],
+                    shown.u32FrameRateMax, shown.u32PanelBackLightPwm, same ? "same" : "DIFFERS");
+        }
+        DataParam beyond = jni.readBinBody(new DataParam(), panels.length, file.toString(), chip);
+        System.out.printf("readBinBody(index %d) -> %s%n", panels.length, beyond == null ? "null (no such panel)" : "a panel?");
+        return ok && beyond == null;
+    }
+
+    private static final String[] INTERFACES = {"LVDS", "VbyOne", "miniLVDS"};
+
+    private static DataParam[] samplePanels(String chip) {
+        boolean r120 = "R120".equals(chip);
+        List<DataParam> panels = new ArrayList<>();
+        panels.add(panel("FHD 32\" LVDS", 1920, 1080, 60, 0, r120));
+        panels.add(panel("UHD 55\" V-by-One", 3840, 2160, 120, 1, r120));
+        panels.add(panel("UHD 65\" 液晶 V-by-One", 3840, 2160, 60, 1, r120));
+        panels.add(panel("HD 24\" mini-LVDS", 1366, 768, 60, 2, r120));
+        return panels.toArray(new DataParam[0]);
+    }
+
+    private static DataParam panel(String name, int width, int height, int rate, int intf, boolean r120) {
+        DataParam p = new DataParam();
+        p.chName = name;
+        p.u32PanelWidth = width;
+        p.u32Panelheight = height;
+        p.u32FrameRateMax = rate;
+        p.bSupport48Hz = 1;
+        p.enIntfType = intf;
+        p.enResolutionType = width > 2000 ? 1 : 0;
+        p.enPanelLinkType = intf == 1 ? 2 : 1;
+        p.enPanelBitWidth = 1;
+        p.enVb1ByteNum = 1;
+        p.en3DType = 0;
+        p.enLvdsSpreadFreq = 1;
+        p.enVb1SpreadFreq = 2;
+        p.stTiming60HzPixelClk = width * height * 60 / 1000;
+        p.stTiming60HzHtotal = width + 280;
+        p.stTiming60HzVtotal = height + 45;
+        p.u16Timing60HzHsyncFP = 88;
+        p.u16Timing60HzVsyncFP = 4;
+        p.u16HsyncWidth = 44;
+        p.u16VsyncWidth = 5;
+        p.bHSyncOutput = 1;
+        p.bVSyncOutput = 1;
+        p.u32DimmingFreq60hz = 240;
+        p.u32BLOnDelay = 500;
+        p.u32PanelBackLightPwm = 80;
+        p.u32BlPwmUserMin = 10;
+        p.u32BlPwmUserMax = 100;
+        p.enPanelFixrateType = 2;
+        p.enDivisionType = 1;
+        if (r120) {
+            p.sendI2c = 1;
+            p.i2cCmdNum = 2;
+            p.i2cCmdLen = 3;
+            p.i2cDataArray = Arrays.copyOf(new int[] {0x5A, 0x01, 0x00, 0x5A, 0x02, 0x10}, 120);
+            p.gpioNum = 1;
+            p.gpioDataSingleArray[0] = 12;
+            p.gpioDataSingleArray[1] = 1;
+        } else {
+            p.cPqBinPath = "/pq/" + width + "x" + height + ".bin";
+            p.u32MuteTime = 200;
+        }
+        return p;
+    }
+
+    private static boolean sameFields(Object written, Object read) {
+        try {
+            for (Field f : written.getClass().getFields()) {
+                Object a = f.get(written);
+                Object b = f.get(read);
+                boolean same = a instanceof int[] ? Arrays.equals((int[]) a, (int[]) b) : Objects.equals(a, b);
+                if (!same) {
+                    System.out.println("  " + f.getName() + ": wrote " + show(a) + ", read " + show(b));
+                    return false;
+                }
+            }
+            return true;
+        } catch (IllegalAccessException e) {
+            throw new IllegalStateException(e);
+        }
+    }
+
+    private static String show(Object value) {
+        return value instanceof int[] ? Arrays.toString((int[]) value) : String.valueOf(value);
+    }
+
+    private static String sizeOf(Path file) {
+        try {
+            return Files.size(file) + " bytes";
+        } catch (IOException e) {
+            return "no file";
+        }
+    }
+}

@@ -1,0 +1,200 @@
+/* The one conversion engine behind both directions of the Java mapping:
+ * every field goes through the same small set of kinds. */
+#include "panel/record_mapping.h"
+
+#include <string.h>
+
+#include "panel/modified_utf8.h"
+#include "panel/option_translate.h"
+
+namespace {
+
+/* The widest text or byte member (au8I2cData); buffers on the stack hold it. */
+const size_t kMaxMemberBytes = 120;
+
+/* Room for the strings and arrays of one object (at most 7) and the
+ * references made while they are built. */
+const jint kLocalRefsPerObject = 16;
+
+static_assert(sizeof(jchar) == sizeof(KS_U16), "UTF-16 units");
+
+bool Failed(JNIEnv* env) { return env->ExceptionCheck() == JNI_TRUE; }
+
+/* Members are little-endian; storing only `width` bytes is what truncates
+ * an int into a 16-bit or 8-bit member. */
+void StoreMember(KS_U8* at, size_t width, KS_U32 value) {
+    for (size_t i = 0; i < width; ++i) at[i] = static_cast<KS_U8>(value >> (8 * i));
+}
+
+KS_U32 LoadMember(const KS_U8* at, size_t width) {
+    KS_U32 value = 0;
+    for (size_t i = width; i-- > 0;) value = value << 8 | at[i];
+    return value;
+}
+
+KS_U32 ToMember(const FieldSpec& spec, jint value) {
+    switch (spec.kind) {
+        case FieldKind::kFlag:
+            return TransIDToKsBool(value);
+        case FieldKind::kOption:
+            return spec.toRecord(value);
+        default:
+            return static_cast<KS_U32>(value);
+    }
+}
+
+/* Flags and options without a reverse translator go back as stored: a
+ * value no translator produced still reaches Java unchanged. */
+jint ToJava(const FieldSpec& spec, KS_U32 member) {
+    if (spec.kind == FieldKind::kOption && spec.toJava != nullptr) return spec.toJava(member);
+    return static_cast<jint>(member);
+}
+
+bool IsObjectField(FieldKind kind) { return kind == FieldKind::kText || kind == FieldKind::kBytes; }
+
+jsize Smaller(jsize length, size_t width) {
+    return static_cast<size_t>(length) < width ? length : static_cast<jsize>(width);
+}
+
+/* Local references made for one object's fields, by field index. */
+class MadeObjects {
+public:
+    explicit MadeObjects(JNIEnv* env) : m_env(env), m_refs() {}
+    MadeObjects(const MadeObjects&) = delete;
+    MadeObjects& operator=(const MadeObjects&) = delete;
+    ~MadeObjects() {
+        for (jobject ref : m_refs)
+            if (ref != nullptr) m_env->DeleteLocalRef(ref);
+    }
+    jobject& operator[](size_t index) { return m_refs[index]; }
+
+private:
+    JNIEnv* m_env;
+    jobject m_refs[kMaxRecordFields];
+};
+
+}  // namespace
+
+RecordMapper::RecordMapper(JNIEnv* env, const RecordLayout& layout)
+    : m_env(env), m_layout(layout), m_class(env, nullptr), m_ids() {}
+
+bool RecordMapper::Bind(LocalRef<jclass> cls) {
+    if (!cls) return false;
+    if (m_class && m_env->IsSameObject(m_class.get(), cls.get())) return true;
+    m_class.reset();
+    bool found = ForEachField(m_layout, [&](size_t i, const FieldSpec& spec) {
+        m_ids[i] = m_env->GetFieldID(cls.get(), spec.name, FieldSignature(spec.kind));
+        return m_ids[i] != nullptr;
+    });
+    if (!found) return false;
+    m_class.reset(cls.release());
+    return true;
+}
+
+bool RecordMapper::ToRecord(jobject object, void* record) {
+    /* With an exception pending the JVM allows almost no call. */
+    if (object == nullptr || record == nullptr || Failed(m_env)) return false;
+    /* The object's own class: a subclass converts with its own fields. */
+    if (!Bind(LocalRef<jclass>(m_env, m_env->GetObjectClass(object)))) return false;
+    KS_U8* bytes = static_cast<KS_U8*>(record);
+    memset(bytes, 0, m_layout.recordSize);
+    bool stored = ForEachField(m_layout, [&](size_t i, const FieldSpec& spec) {
+        if (spec.kind == FieldKind::kText) return StoreText(object, spec, m_ids[i], bytes);
+        if (spec.kind == FieldKind::kBytes) return StoreBytes(object, spec, m_ids[i], bytes);
+        jint value = m_env->GetIntField(object, m_ids[i]);
+        StoreMember(bytes + spec.offset, spec.width, ToMember(spec, value));
+        return true;
+    });
+    if (!stored) return false;
+    for (size_t i = 0; i < m_layout.reservedCount; ++i)
+        memset(bytes + m_layout.reserved[i].offset, 0xFF, m_layout.reserved[i].width);
+    return true;
+}
+
+bool RecordMapper::ToObject(const void* record, jobject object) {
+    if (object == nullptr || record == nullptr || Failed(m_env)) return false;
+    if (!Bind(LocalRef<jclass>(m_env, m_env->FindClass(m_layout.javaClass)))) return false;
+    if (!m_env->IsInstanceOf(object, m_class.get())) return false;
+    if (m_env->EnsureLocalCapacity(kLocalRefsPerObject) < 0) return false;
+    const KS_U8* bytes = static_cast<const KS_U8*>(record);
+
+    /* Strings and arrays first: only they can fail, and a failure must
+     * leave the object as it was. */
+    MadeObjects made(m_env);
+    bool madeAll = ForEachField(m_layout, [&](size_t i, const FieldSpec& spec) {
+        if (spec.kind == FieldKind::kText) made[i] = MakeText(spec, bytes);
+        if (spec.kind == FieldKind::kBytes) made[i] = MakeBytes(object, spec, m_ids[i], bytes);
+        return !IsObjectField(spec.kind) || made[i] != nullptr;
+    });
+    if (!madeAll) return false;
+
+    return ForEachField(m_layout, [&](size_t i, const FieldSpec& spec) {
+        if (IsObjectField(spec.kind))
+            m_env->SetObjectField(object, m_ids[i], made[i]);
+        else
+            m_env->SetIntField(object, m_ids[i],
+                               ToJava(spec, LoadMember(bytes + spec.offset, spec.width)));
+        return true;
+    });
+}
+
+/* Modified UTF-8 as the JVM hands it out, cut on a character boundary when
+ * it is longer than the member. */
+bool RecordMapper::StoreText(jobject object, const FieldSpec& spec, jfieldID id,
+                             KS_U8* record) {
+    LocalRef<jstring> text(m_env, static_cast<jstring>(m_env->GetObjectField(object, id)));
+    if (!text) return true; /* a null String is empty text */
+    const char* utf = m_env->GetStringUTFChars(text.get(), nullptr);
+    if (utf == nullptr) return false; /* OutOfMemoryError pending */
+    size_t length = WholeCharacterPrefix(utf, strlen(utf), spec.width);
+    memcpy(record + spec.offset, utf, length);
+    m_env->ReleaseStringUTFChars(text.get(), utf);
+    return true;
+}
+
+/* Entry k becomes byte k; entries beyond the member are not read, bytes
+ * beyond the array stay 0. */
+bool RecordMapper::StoreBytes(jobject object, const FieldSpec& spec, jfieldID id,
+                              KS_U8* record) {
+    if (spec.width > kMaxMemberBytes) return false;
+    LocalRef<jintArray> array(m_env, static_cast<jintArray>(m_env->GetObjectField(object, id)));
+    if (!array) return true; /* a null int[] is an empty array */
+    jsize count = Smaller(m_env->GetArrayLength(array.get()), spec.width);
+    jint values[kMaxMemberBytes];
+    m_env->GetIntArrayRegion(array.get(), 0, count, values);
+    if (Failed(m_env)) return false;
+    for (jsize k = 0; k < count; ++k) record[spec.offset + k] = static_cast<KS_U8>(values[k]);
+    return true;
+}
+
+/* The member's bytes up to the first zero byte. */
+jobject RecordMapper::MakeText(const FieldSpec& spec, const KS_U8* record) {
+    if (spec.width > kMaxMemberBytes) return nullptr;
+    const KS_U8* text = record + spec.offset;
+    const void* zero = memchr(text, 0, spec.width);
+    size_t length = zero != nullptr ? static_cast<size_t>(static_cast<const KS_U8*>(zero) - text)
+                                    : spec.width;
+    KS_U16 units[kMaxMemberBytes];
+    size_t count = DecodeModifiedUtf8(text, length, units);
+    return m_env->NewString(reinterpret_cast<const jchar*>(units), static_cast<jsize>(count));
+}
+
+/* A new array as long as the one the object holds (a null one counts as
+ * empty); entries beyond the member are 0. */
+jobject RecordMapper::MakeBytes(jobject object, const FieldSpec& spec, jfieldID id,
+                                const KS_U8* record) {
+    if (spec.width > kMaxMemberBytes) return nullptr;
+    jsize length = 0;
+    {
+        LocalRef<jintArray> old(m_env, static_cast<jintArray>(m_env->GetObjectField(object, id)));
+        if (old) length = m_env->GetArrayLength(old.get());
+    }
+    LocalRef<jintArray> fresh(m_env, m_env->NewIntArray(length));
+    if (!fresh) return nullptr; /* OutOfMemoryError pending */
+    jsize count = Smaller(length, spec.width);
+    jint values[kMaxMemberBytes];
+    for (jsize k = 0; k < count; ++k) values[k] = record[spec.offset + k];
+    m_env->SetIntArrayRegion(fresh.get(), 0, count, values);
+    if (Failed(m_env)) return nullptr;
+    return fresh.release();
+}

@@ -1,0 +1,147 @@
+// Whole-or-nothing file replacement: contents, permissions, and failures that
+// must leave the previous file exactly as it was.
+#include <errno.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "panel/atomic_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PanelAtomicFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/panel_atomic_XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(pattern));
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Path(const char* name) const { return (dir / name).string(); }
+
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static void Write(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    // Everything in the directory: a temporary file left behind shows here.
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static mode_t ModeOf(const std::string& path) {
+        struct stat st;
+        EXPECT_EQ(0, stat(path.c_str(), &st));
+        return st.st_mode & 07777;
+    }
+
+    fs::path dir;
+};
+
+std::vector<char> Pattern(size_t size) {
+    std::vector<char> bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + 3);
+    return bytes;
+}
+
+TEST_F(PanelAtomicFile, NewFileHoldsTheBytesWithFopensPermissions) {
+    mode_t old = umask(027);
+    std::vector<char> bytes = Pattern(819200);
+    EXPECT_TRUE(ReplaceFileContents(Path("panel.bin").c_str(), bytes.data(), bytes.size()));
+    umask(old);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), Read(Path("panel.bin")));
+    EXPECT_EQ(0640u, ModeOf(Path("panel.bin")));
+    EXPECT_EQ(std::vector<std::string>{"panel.bin"}, Entries());
+}
+
+TEST_F(PanelAtomicFile, ExistingFileIsReplacedWholeAndKeepsItsMode) {
+    for (size_t oldSize : {size_t{10}, size_t{2000000}}) {
+        Write(Path("panel.bin"), std::string(oldSize, 'x'));
+        ASSERT_EQ(0, chmod(Path("panel.bin").c_str(), 0604));
+        std::vector<char> bytes = Pattern(5000);
+        EXPECT_TRUE(ReplaceFileContents(Path("panel.bin").c_str(), bytes.data(), bytes.size()));
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), Read(Path("panel.bin")));
+        EXPECT_EQ(0604u, ModeOf(Path("panel.bin")));
+    }
+    EXPECT_EQ(std::vector<std::string>{"panel.bin"}, Entries());
+}
+
+TEST_F(PanelAtomicFile, RelativeNameAndSymbolicLinkReachTheRightFile) {
+    Write(Path("real.bin"), "old");
+    ASSERT_EQ(0, symlink("real.bin", Path("link.bin").c_str()));
+    EXPECT_TRUE(ReplaceFileContents(Path("link.bin").c_str(), "new", 3));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.bin"));
+    EXPECT_EQ("new", Read(Path("real.bin")));
+
+    fs::path cwd = fs::current_path();
+    fs::current_path(dir);
+    EXPECT_TRUE(ReplaceFileContents("plain.bin", "abc", 3));
+    fs::current_path(cwd);
+    EXPECT_EQ("abc", Read(Path("plain.bin")));
+    EXPECT_EQ((std::vector<std::string>{"link.bin", "plain.bin", "real.bin"}), Entries());
+}
+
+TEST_F(PanelAtomicFile, MissingDirectoryOrNoFileNameFails) {
+    EXPECT_FALSE(ReplaceFileContents(Path("missing/panel.bin").c_str(), "abc", 3));
+    EXPECT_FALSE(ReplaceFileContents((dir.string() + "/").c_str(), "abc", 3));
+    EXPECT_FALSE(ReplaceFileContents(nullptr, "abc", 3));
+    EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(PanelAtomicFile, SomethingOtherThanARegularFileIsNeverReplaced) {
+    ASSERT_EQ(0, mkfifo(Path("pipe").c_str(), 0600));
+    fs::create_directory(dir / "sub");
+    EXPECT_FALSE(ReplaceFileContents(Path("pipe").c_str(), "abc", 3));
+    EXPECT_FALSE(ReplaceFileContents(Path("sub").c_str(), "abc", 3));
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+    EXPECT_TRUE(fs::is_directory(dir / "sub"));
+    EXPECT_EQ((std::vector<std::string>{"pipe", "sub"}), Entries());
+}
+
+// The file size limit stops the write half way. SIGXFSZ's default action
+// would end the process, so the attempt runs in a child: it must return
+// false, not die, and the previous file must be untouched.
+TEST_F(PanelAtomicFile, WriteStoppedHalfWayLeavesThePreviousFile) {
+    const std::string previous(300000, 'p');
+    Write(Path("panel.bin"), previous);
+    pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        struct rlimit limit = {100000, 100000};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(10);
+        std::vector<char> bytes = Pattern(819200);
+        bool written = ReplaceFileContents(Path("panel.bin").c_str(), bytes.data(), bytes.size());
+        int saved = errno;
+        sigset_t pending, mask;
+        sigpending(&pending);
+        sigprocmask(SIG_BLOCK, nullptr, &mask);
+        if (sigismember(&pending, SIGXFSZ) || sigismember(&mask, SIGXFSZ)) _exit(11);
+        _exit(written ? 12 : saved == EFBIG ? 0 : 13);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status)) << "child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_EQ(previous, Read(Path("panel.bin")));
+    EXPECT_EQ(std::vector<std::string>{"panel.bin"}, Entries());
+}
+
+}  // namespace
