@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,12 +34,9 @@ bool SerialServer::Open() {
         ptsname_r(master, path, sizeof path) != 0)
         return false;
     m_slavePath = path;
-    struct termios raw;
-    if (tcgetattr(master, &raw) != 0) return false;
-    cfmakeraw(&raw);
-    if (tcsetattr(master, TCSANOW, &raw) != 0) return false;
-    // The slave's line settings are left to the library, which must make
-    // the line raw itself.
+    // No line settings here: on a pseudo-terminal they are the slave's, even
+    // when made through the master, and the library must make the line raw
+    // itself, as it must on a real port.
     m_slave = Descriptor(open(path, O_RDWR | O_NOCTTY | O_CLOEXEC));
     return m_slave.get() != -1;
 }
