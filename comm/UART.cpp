@@ -61,11 +61,15 @@ bool UART::StartConnection(const char* portName, KS_S32 /*timeout*/, KS_U32 /*ba
     ClosePort();
     m_bConnected = false;
     if (!OpenPort(portName)) return false;
-    FailWith(portName);  // the text of a start in which nothing later goes wrong
+    // The text of a start in which nothing later goes wrong.
+    CommonAlgorithm::PrintWithLastError(m_strPrint, portName);
     SetRawLine();
     if (fcntl(m_hComm, F_SETFL, 0) != 0) FailWith("Failed to set fcntl.");
-    if (!SendInfo(reinterpret_cast<const KS_U8*>(SHELL_CMD), sizeof SHELL_CMD - 1))
-        return FailWith("Failed to send SHELL_CMD.");
+    if (!SendInfo(reinterpret_cast<const KS_U8*>(SHELL_CMD), sizeof SHELL_CMD - 1)) {
+        FailWith("Failed to send SHELL_CMD.");
+        ClosePort();  // a half-started link must not keep the port from others
+        return false;
+    }
     m_bConnected = true;
     return true;
 }
