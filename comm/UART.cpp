@@ -189,9 +189,10 @@ bool UART::FailOverTime(const char* format, KS_U32 count) {
 
 /* Only stale input is discarded before a send. Discarding output as well
  * would throw away bytes of our own last send still on their way, such as
- * the start text when a request follows it at once. */
+ * the start text when a request follows it at once. A device that is no
+ * terminal has nothing to discard. */
 bool UART::SendInfo(const KS_U8* data, KS_U32 len) {
-    if (tcflush(m_hComm, TCIFLUSH) != 0) return FailWith("Failed to send data.");
+    if (tcflush(m_hComm, TCIFLUSH) != 0 && errno != ENOTTY) return FailWith("Failed to send data.");
     uint64_t start = CommonAlgorithm::GetTime();
     KS_U32 sent = 0;
     while (sent < len) {

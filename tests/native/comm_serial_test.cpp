@@ -102,6 +102,20 @@ TEST(CommSerial, APortMissingOrHeldByAnotherFailsTheStartWithTheSerialText) {
     EXPECT_EQ(1, WritePanel(image)) << LinkText();
 }
 
+TEST(CommSerial, ADeviceThatIsNoTerminalStartsWithoutItsSettingsAndFailsAtItsFirstAnswer) {
+    ASSERT_EQ(1, StartUARTConnectionWithoutParam("/dev/null", 5000));
+    EXPECT_EQ("Failed to set comm param.Inappropriate ioctl for device errno:25", LinkText());
+    std::vector<unsigned char> image(324);
+    double wall = WallSeconds();
+    EXPECT_EQ(0, WritePanel(image));
+    EXPECT_LT(WallSeconds() - wall, 1.0) << "an end of file is not waited out";
+    EXPECT_EQ("Failed to set comm param.Inappropriate ioctl for device errno:25"
+              "Input/output error errno:5"
+              "Failed to write. Failed to receive 0xA0 respond.Input/output error errno:5",
+              LinkText());
+    EXPECT_EQ(1, EndConnection());
+}
+
 TEST(CommSerial, EachBoardFaultFailsItsRequestOnlyAndTheNextOneSucceeds) {
     struct Case {
         const char* fault;
