@@ -128,7 +128,8 @@ bool SerialServer::TakeData() {
     }
     if (m_faults.Take(kBadFinal)) return Send(&kWrongRespond, 1, m_trickle);
     struct Answer answer = m_board.Handle(m_header.cmd, data, m_header.dataLen);
-    if (!Send(&kSecondRespond, 1, m_trickle) || !answer.read) return true;
+    Send(&kSecondRespond, 1, m_trickle);
+    if (!answer.read) return true;
     if (m_faults.Take(kCloseMidReply)) {
         m_recorder.Log("serial", "fault close-mid-reply: reply cut off", nullptr, 0);
         return Send(answer.reply.data(), answer.reply.size() / 2, m_trickle);
