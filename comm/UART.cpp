@@ -1,0 +1,237 @@
+#include "UART.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <new>
+
+#include "CommonAlgorithm.h"
+#include "scoperelease.h"
+
+const char UART::SHELL_CMD[] = "kest_pq_tool.sh";
+int UART::m_hComm = -1;
+std::string UART::m_strPrint;
+
+namespace {
+
+const KS_U8 kFirstRespond = 0xA0;
+const KS_U8 kSecondRespond = 0xB0;
+
+/* Whatever the caller asks, the board's console runs raw at 115200 8N1.
+ * Raw means raw: with XON/XOFF left on, the bytes 0x11 and 0x13 of a reply
+ * would be taken as flow control and vanish; with CR/NL mapping or
+ * stripping, other bytes would change. */
+const tcflag_t kClearedInput =
+    INPCK | ICRNL | IGNCR | INLCR | IXON | IXOFF | IXANY | ISTRIP | IGNBRK | BRKINT | PARMRK;
+const tcflag_t kClearedLocal = ICANON | ECHO | ECHOE | ECHONL | ISIG | IEXTEN;
+const tcflag_t kClearedOutput = OPOST | ONLCR | OCRNL;
+const tcflag_t kClearedControl = CSIZE | PARENB | CSTOPB | CRTSCTS;
+const tcflag_t kSetControl = CLOCAL | CREAD | CS8;
+
+}  // namespace
+
+UART::UART() : m_bConnected(false) {}
+
+UART::~UART() {}
+
+const char* UART::GetErrorPrint() { return m_strPrint.c_str(); }
+
+bool UART::FailWith(const std::string& message) {
+    CommonAlgorithm::PrintWithLastError(m_strPrint, message);
+    return false;
+}
+
+bool UART::FailAppending(const std::string& message) {
+    CommonAlgorithm::PrintWithLastError(m_strPrint, m_strPrint + message);
+    return false;
+}
+
+/* The serial parameters are taken and not applied: the board's console has
+ * one setting only. */
+bool UART::StartConnection(const char* portName, KS_S32 /*timeout*/, KS_U32 /*baudRate*/,
+                           KS_U8 /*dataBits*/, KS_U8 /*stopBits*/, KS_U8 /*parity*/,
+                           KS_U32 /*flowControl*/) {
+    // A new start ends the link before it, releasing its port and lock.
+    ClosePort();
+    m_bConnected = false;
+    if (!OpenPort(portName)) return false;
+    // The text of a start in which nothing later goes wrong.
+    CommonAlgorithm::PrintWithLastError(m_strPrint, portName);
+    SetRawLine();
+    if (fcntl(m_hComm, F_SETFL, 0) != 0) FailWith("Failed to set fcntl.");
+    if (!SendInfo(reinterpret_cast<const KS_U8*>(SHELL_CMD), sizeof SHELL_CMD - 1)) {
+        FailWith("Failed to send SHELL_CMD.");
+        ClosePort();  // a half-started link must not keep the port from others
+        return false;
+    }
+    m_bConnected = true;
+    return true;
+}
+
+/* O_NONBLOCK only for the open itself, so that a line without carrier
+ * cannot hang it; O_NOCTTY so that the port never becomes the host's
+ * controlling terminal. The lock keeps two programs off one line. */
+bool UART::OpenPort(const char* portName) {
+    int fd = open(portName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd != -1 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int lockErrno = errno;
+        close(fd);
+        errno = lockErrno;
+        fd = -1;
+    }
+    m_hComm = fd;
+    if (fd != -1) return true;
+    return FailWith(std::string("Can not connect to the Serial Port! It may be in use or not exist.") +
+                    portName);
+}
+
+void UART::SetRawLine() {
+    struct termios line;
+    if (tcgetattr(m_hComm, &line) != 0) {
+        FailWith("Failed to set comm param.");
+        return;
+    }
+    line.c_iflag &= ~kClearedInput;
+    line.c_lflag &= ~kClearedLocal;
+    line.c_oflag &= ~kClearedOutput;
+    line.c_cflag &= ~kClearedControl;
+    line.c_cflag |= kSetControl;
+    line.c_cc[VTIME] = 0;  // a read returns at once with what is there
+    line.c_cc[VMIN] = 0;
+    if (cfsetispeed(&line, B115200) != 0 || cfsetospeed(&line, B115200) != 0 ||
+        tcsetattr(m_hComm, TCSANOW, &line) != 0)
+        FailWith("Failed to set comm param.");
+}
+
+/* Results are not looked at: the port is being given up either way. */
+void UART::ClosePort() {
+    if (m_hComm == -1) return;
+    (void)tcflush(m_hComm, TCIOFLUSH);
+    (void)close(m_hComm);
+    m_hComm = -1;
+}
+
+bool UART::EndConnection() {
+    ClosePort();
+    m_bConnected = false;
+    return true;
+}
+
+bool UART::SwitchBeforeEndConn(const KS_U8* data, KS_U32 len) {
+    if (data == nullptr) return false;
+    if (!SendInfo(data, len)) return FailWith("Failed to send switch header.");
+    KS_U8 answer = 0;  // any value will do
+    if (!RecvTotalInfo(&answer, 1)) return FailAppending("Failed to receive 0xA0 respond.");
+    return true;
+}
+
+bool UART::WriteMSG(KS_WRITE_MSG* msg) {
+    if (msg == nullptr || msg->pData == nullptr || !m_bConnected) return false;
+    return SendRequest(*msg, "Failed to write. ");
+}
+
+bool UART::ReadMSG(KS_READ_MSG* msg) {
+    if (msg == nullptr || msg->pData == nullptr || msg->pRecvData == nullptr || !m_bConnected)
+        return false;
+    const std::string what = "Failed to read. ";
+    if (!SendRequest(*msg, what)) return false;
+    if (!RecvTotalInfo(msg->pRecvData, msg->u16RecvLen))
+        return FailAppending(what + "Failed to receive data.");
+    KS_U8 sum[KS_MSG_SUM_LEN];
+    if (!RecvTotalInfo(sum, sizeof sum)) return FailAppending(what + "Failed to receive checksum.");
+    msg->u32RecvCheckSum = KS_MSG_GetU32(sum);
+    if (msg->u32RecvCheckSum != CommonAlgorithm::GetCheckSum(msg->pRecvData, msg->u16RecvLen))
+        return FailWith(what + "Failed to check checksum.");
+    return true;
+}
+
+/* The two halves of a request; a read's reply follows them. A request goes
+ * once: there is no second attempt on this link. */
+template <typename MSG>
+bool UART::SendRequest(const MSG& msg, const std::string& what) {
+    KS_U8 header[KS_MSG_HEAD_LEN];
+    KS_MSG_PutHeader(msg, header);
+    if (!SendInfo(header, sizeof header)) return FailWith(what + "Failed to send header.");
+    if (!AwaitRespond(kFirstRespond, what, "0xA0")) return false;
+
+    KS_U32 partLength = static_cast<KS_U32>(msg.u16DataLen) + KS_MSG_SUM_LEN;
+    KS_U8* part = new (std::nothrow) KS_U8[partLength];
+    if (part == nullptr) return FailWith(what + "Failed to malloc memory.");
+    ScopeRelease release([&part] {
+        delete[] part;
+        part = nullptr;
+    });
+    KS_MSG_PutDataPart(msg, part);
+    if (!SendInfo(part, partLength)) return FailWith(what + "Failed to send data and checksum.");
+    return AwaitRespond(kSecondRespond, what, "0xB0");
+}
+
+bool UART::AwaitRespond(KS_U8 expected, const std::string& what, const char* name) {
+    KS_U8 respond = 0;
+    if (!RecvTotalInfo(&respond, 1))
+        return FailAppending(what + "Failed to receive " + name + " respond.");
+    if (respond != expected) return FailWith(what + "Failed to check " + name + " respond.");
+    return true;
+}
+
+bool UART::FailOverTime(const char* format, KS_U32 count) {
+    char text[64];
+    snprintf(text, sizeof text, format, static_cast<unsigned long>(count));
+    errno = ETIMEDOUT;
+    return FailAppending(text);
+}
+
+/* Only stale input is discarded before a send. Discarding output as well
+ * would throw away bytes of our own last send still on their way, such as
+ * the start text when a request follows it at once. A device that is no
+ * terminal has nothing to discard. */
+bool UART::SendInfo(const KS_U8* data, KS_U32 len) {
+    if (tcflush(m_hComm, TCIFLUSH) != 0 && errno != ENOTTY) return FailWith("Failed to send data.");
+    uint64_t start = CommonAlgorithm::GetTime();
+    KS_U32 sent = 0;
+    while (sent < len) {
+        ssize_t n = write(m_hComm, data + sent, len - sent);
+        if (n > 0)
+            sent += static_cast<KS_U32>(n);
+        else if (n == 0 || errno != EINTR)
+            break;
+    }
+    if (sent != len) return FailWith("Failed to send data.");
+    if (CommonAlgorithm::GetTime() - start > static_cast<uint64_t>(TIME_OUT))
+        return FailOverTime("Sent %lu Bytes. ", sent);
+    return true;
+}
+
+/* Waits in poll(), never spinning, TIME_OUT ms of real time in all. A
+ * buffer completed is a success even if the limit passed meanwhile. */
+bool UART::RecvTotalInfo(KS_U8* buf, KS_U32 len) {
+    uint64_t deadline = CommonAlgorithm::GetTime() + static_cast<uint64_t>(TIME_OUT);
+    KS_U32 received = 0;
+    while (received < len) {
+        uint64_t now = CommonAlgorithm::GetTime();
+        if (now >= deadline) return FailOverTime("Receive %lu Bytes. ", received);
+        struct pollfd entry = {m_hComm, POLLIN, 0};
+        int ready = poll(&entry, 1, static_cast<int>(deadline - now));
+        if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
+        if (ready < 0) return FailAppending("");
+        if (entry.revents & POLLNVAL) {
+            errno = EBADF;
+            return FailAppending("");
+        }
+        ssize_t n = read(m_hComm, buf + received, len - received);
+        if (n > 0) {
+            received += static_cast<KS_U32>(n);
+        } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+            // Readable or hung up, yet nothing comes: the device is gone.
+            if (n == 0) errno = EIO;
+            return FailAppending("");
+        }
+    }
+    return true;
+}

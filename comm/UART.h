@@ -1,0 +1,55 @@
+/* The board link over a serial line: the port stays open from start to end;
+ * each request goes in two halves, the header answered by 0xA0 and the data
+ * part by 0xB0, then a read's reply data and reply checksum follow. */
+#ifndef UART_H
+#define UART_H
+
+#include <stdint.h>
+
+#include <string>
+
+#include "ks_msg.h"
+
+class UART {
+public:
+    UART();
+    virtual ~UART();
+
+    /* Opens and locks the port, sets it to raw 115200 8N1 whatever the
+     * arguments ask, and sends the board's console SHELL_CMD. */
+    bool StartConnection(const char* portName, KS_S32 timeout, KS_U32 baudRate, KS_U8 dataBits,
+                         KS_U8 stopBits, KS_U8 parity, KS_U32 flowControl);
+    bool EndConnection();
+    /* Sends the end-of-link frame and awaits the board's one-byte answer. */
+    bool SwitchBeforeEndConn(const KS_U8* data, KS_U32 len);
+    bool WriteMSG(KS_WRITE_MSG* msg);
+    bool ReadMSG(KS_READ_MSG* msg);
+    const char* GetErrorPrint();
+
+    bool SendInfo(const KS_U8* data, KS_U32 len);
+    bool RecvTotalInfo(KS_U8* buf, KS_U32 len);
+
+    static const char SHELL_CMD[];
+    static const KS_S32 TIME_OUT = 5000;
+
+private:
+    bool OpenPort(const char* portName);
+    void SetRawLine();
+    static void ClosePort();
+    template <typename MSG>
+    bool SendRequest(const MSG& msg, const std::string& what);
+    bool AwaitRespond(KS_U8 expected, const std::string& what, const char* name);
+    bool FailOverTime(const char* format, KS_U32 count);
+
+    /* Both record a failure and return false, so a failing step reads
+     * `return FailWith(...)`. FailAppending keeps the words the failing
+     * primitive already wrote in front of the new ones. */
+    static bool FailWith(const std::string& message);
+    static bool FailAppending(const std::string& message);
+
+    static int m_hComm;
+    static std::string m_strPrint;
+    bool m_bConnected;
+};
+
+#endif

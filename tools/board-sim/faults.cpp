@@ -1,0 +1,47 @@
+#include "faults.h"
+
+#include <stdlib.h>
+
+namespace {
+
+struct FaultName {
+    const char* name;
+    Fault fault;
+    bool counted;  // takes "=N"
+};
+
+const FaultName kNames[] = {
+    {"bad-first", kBadFirst, true},  {"bad-final", kBadFinal, false},
+    {"bad-checksum", kBadChecksum, false}, {"silent", kSilent, false},
+    {"close-mid-reply", kCloseMidReply, false}, {"trickle", kTrickle, false},
+    {"garbage", kGarbage, false},
+};
+
+}  // namespace
+
+Faults::Faults() : m_pending() {}
+
+bool Faults::Add(const std::string& spec) {
+    size_t equals = spec.find('=');
+    std::string name = spec.substr(0, equals);
+    for (const FaultName& entry : kNames) {
+        if (name != entry.name) continue;
+        long count = 1;
+        if (equals != std::string::npos) {
+            if (!entry.counted) return false;
+            const char* text = spec.c_str() + equals + 1;
+            char* end = nullptr;
+            count = strtol(text, &end, 10);
+            if (*text == '\0' || *end != '\0' || count < 1 || count > 1000) return false;
+        }
+        m_pending[entry.fault] += static_cast<int>(count);
+        return true;
+    }
+    return false;
+}
+
+bool Faults::Take(Fault fault) {
+    if (m_pending[fault] == 0) return false;
+    --m_pending[fault];
+    return true;
+}
