@@ -3,7 +3,10 @@ package com.kestrel.vimora.demo;
 import com.kestrel.vimora.jni.JNIMakeBin;
 import com.kestrel.vimora.model.DataParam;
 import com.kestrel.vimora.model.HeaderParam;
+import java.io.BufferedReader;
 import java.io.IOException;
+import java.io.InputStreamReader;
+import java.nio.charset.StandardCharsets;
 import java.lang.reflect.Field;
 import java.nio.file.Files;
 import java.nio.file.Path;
@@ -12,6 +15,8 @@ import java.util.Arrays;
 import java.util.Comparator;
 import java.util.List;
 import java.util.Objects;
+import java.util.Set;
+import java.util.concurrent.TimeUnit;
 import java.util.stream.Stream;
 
 /**
@@ -33,6 +38,7 @@ public final class Demo {
         try {
             Demo demo = new Demo(dir);
             ok = demo.binFileSection("R100") & demo.binFileSection("R120");
+            ok &= demo.boardSection();
         } finally {
             try (Stream<Path> files = Files.walk(dir)) {
                 for (Path p : files.sorted(Comparator.reverseOrder()).toArray(Path[]::new)) {
@@ -80,6 +86,101 @@ public final class Demo {
         DataParam beyond = jni.readBinBody(new DataParam(), panels.length, file.toString(), chip);
         System.out.printf("readBinBody(index %d) -> %s%n", panels.length, beyond == null ? "null (no such panel)" : "a panel?");
         return ok && beyond == null;
+    }
+
+    /** Fields kept outside the panel info record: they stay on the host, never reach a board. */
+    private static final Set<String> HOST_ONLY = Set.of(
+            "u32PanelBackLightPwm", "u32BlPwmUserMin", "u32BlPwmUserMax", "cPqBinPath",
+            "sendI2c", "i2cCmdNum", "i2cCmdLen", "tconToi2cDelay", "i2cItervalDelay",
+            "i2cDataArray", "pullGpio", "gpioNum", "gpioDataSingleArray", "localdimingSupport",
+            "matrixNum", "ldmActNumSingleArray", "checkSumInHead", "checkSumPos",
+            "protHeadLength", "protTailLength", "protHeadDataArray", "protTailDataArray");
+    private static final Set<String> R100_ONLY = Set.of(
+            "bFrmRateChangeBlack", "u32MuteTime", "bLocalDimmingSupport", "u8HorAreaNum",
+            "u8VerAreaNum");
+
+    /** Starts the board simulator, then writes and reads a panel over TCP and over its pty. */
+    private boolean boardSection() throws IOException {
+        System.out.println();
+        System.out.println("== Board link, against board-sim ==");
+        String sim = System.getProperty("makebin.boardSim");
+        Process board = new ProcessBuilder(sim, "--tcp", "0", "--pty")
+                .redirectError(ProcessBuilder.Redirect.INHERIT).start();
+        int port = -1;
+        String pty = null;
+        BufferedReader out = new BufferedReader(
+                new InputStreamReader(board.getInputStream(), StandardCharsets.UTF_8));
+        for (String line; (line = out.readLine()) != null && !line.equals("ready"); ) {
+            String[] words = line.split(" ");
+            if (words[0].equals("tcp")) port = Integer.parseInt(words[2]);
+            if (words[0].equals("pty")) pty = words[1];
+        }
+        System.out.printf("board-sim: tcp 127.0.0.1:%d, serial %s%n", port, pty);
+        boolean ok;
+        try {
+            ok = link("TCP", jni.startNetConnection("127.0.0.1", port));
+            ok &= link("serial", jni.startSerialConnection(pty, 5000, 115200, 8, 0, 0, 0));
+        } finally {
+            stop(board);
+        }
+        // A board that is gone: the failure and its text, as a user would meet them.
+        jni.startNetConnection("127.0.0.1", port);
+        int result = jni.writePanelDataToBoard(samplePanels("R100")[0], "R100");
+        System.out.printf("with board-sim stopped: writePanelDataToBoard -> %d, getStrError: %s%n",
+                result, jni.getStrError());
+        return ok && result == -1;
+    }
+
+    /** One started link: a panel of each generation written, read back and compared. */
+    private boolean link(String kind, int started) {
+        System.out.printf("%s: start -> %d%s%n", kind, started, started == 0 ? "" : ", " + jni.getStrError());
+        boolean ok = started == 0;
+        for (String chip : new String[] {"R100", "R120"}) {
+            DataParam sent = samplePanels(chip)[1];
+            int wrote = jni.writePanelDataToBoard(sent, chip);
+            DataParam back = new DataParam();
+            int read = jni.readPanelDataFromBoard(back, chip);
+            boolean same = wrote == 0 && read == 0 && samePanelInfo(sent, back, chip);
+            ok &= same;
+            System.out.printf("  %s \"%s\": write -> %d, read -> %d, panel info %s%s%n", chip,
+                    sent.chName, wrote, read, same ? "same" : "DIFFERS",
+                    wrote == 0 && read == 0 ? "" : " (" + jni.getStrError() + ")");
+            System.out.printf("    came back: %dx%d @%d Hz, %s, backlight %d (kept on the host)%n",
+                    back.u32PanelWidth, back.u32Panelheight, back.u32FrameRateMax,
+                    INTERFACES[Math.floorMod(back.enIntfType, INTERFACES.length)],
+                    back.u32PanelBackLightPwm);
+        }
+        int ended = jni.endConnection();
+        System.out.printf("%s: end -> %d%n", kind, ended);
+        return ok && ended == 0;
+    }
+
+    private static boolean samePanelInfo(DataParam sent, DataParam back, String chip) {
+        try {
+            for (Field f : DataParam.class.getFields()) {
+                String name = f.getName();
+                if (HOST_ONLY.contains(name) || ("R120".equals(chip) && R100_ONLY.contains(name))) {
+                    continue;
+                }
+                if (!Objects.equals(f.get(sent), f.get(back))) {
+                    System.out.println("  " + name + ": wrote " + show(f.get(sent)) + ", read "
+                            + show(f.get(back)));
+                    return false;
+                }
+            }
+            return true;
+        } catch (IllegalAccessException e) {
+            throw new IllegalStateException(e);
+        }
+    }
+
+    private static void stop(Process process) {
+        process.destroy();
+        try {
+            if (!process.waitFor(5, TimeUnit.SECONDS)) process.destroyForcibly();
+        } catch (InterruptedException e) {
+            Thread.currentThread().interrupt();
+        }
     }
 
     private static final String[] INTERFACES = {"LVDS", "VbyOne", "miniLVDS"};

@@ -208,7 +208,7 @@ class BoardTransferTest {
 
     @Test
     void aFailedReadLeavesTheObjectAsItWas() throws Exception {
-        overTcp("--fault", "bad-checksum");
+        overTcp("--generation", "R120", "--fault", "bad-checksum");
         DataParam p = Panels.sample(6);
         DataParam before = Panels.copy(p);
         assertEquals(-1, jni.readPanelDataFromBoard(p, "R120"));
