@@ -63,7 +63,7 @@ const RecordLayout& PanelHeaderLayout();
 /* "I", "Ljava/lang/String;" or "[I". */
 const char* FieldSignature(FieldKind kind);
 
-/* Calls visit(index, spec) for every field of the layout, index counting
+/* Calls visit(index, def) for every field of the layout, index counting
  * across both tables, until a visit returns false; returns whether all
  * visits returned true. */
 template <typename Visit>

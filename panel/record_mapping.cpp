@@ -32,12 +32,12 @@ KS_U32 LoadMember(const KS_U8* at, size_t width) {
     return value;
 }
 
-KS_U32 ToMember(const FieldSpec& spec, jint value) {
-    switch (spec.kind) {
+KS_U32 ToMember(const FieldSpec& def, jint value) {
+    switch (def.kind) {
         case FieldKind::kFlag:
             return TransIDToKsBool(value);
         case FieldKind::kOption:
-            return spec.toRecord(value);
+            return def.toRecord(value);
         default:
             return static_cast<KS_U32>(value);
     }
@@ -45,8 +45,8 @@ KS_U32 ToMember(const FieldSpec& spec, jint value) {
 
 /* Flags and options without a reverse translator go back as stored: a
  * value no translator produced still reaches Java unchanged. */
-jint ToJava(const FieldSpec& spec, KS_U32 member) {
-    if (spec.kind == FieldKind::kOption && spec.toJava != nullptr) return spec.toJava(member);
+jint ToJava(const FieldSpec& def, KS_U32 member) {
+    if (def.kind == FieldKind::kOption && def.toJava != nullptr) return def.toJava(member);
     return static_cast<jint>(member);
 }
 
@@ -82,8 +82,8 @@ bool RecordMapper::Bind(LocalRef<jclass> cls) {
     if (!cls) return false;
     if (m_class && m_env->IsSameObject(m_class.get(), cls.get())) return true;
     m_class.reset();
-    bool found = ForEachField(m_layout, [&](size_t i, const FieldSpec& spec) {
-        m_ids[i] = m_env->GetFieldID(cls.get(), spec.name, FieldSignature(spec.kind));
+    bool found = ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
+        m_ids[i] = m_env->GetFieldID(cls.get(), def.name, FieldSignature(def.kind));
         return m_ids[i] != nullptr;
     });
     if (!found) return false;
@@ -98,11 +98,11 @@ bool RecordMapper::ToRecord(jobject object, void* record) {
     if (!Bind(LocalRef<jclass>(m_env, m_env->GetObjectClass(object)))) return false;
     KS_U8* bytes = static_cast<KS_U8*>(record);
     memset(bytes, 0, m_layout.recordSize);
-    bool stored = ForEachField(m_layout, [&](size_t i, const FieldSpec& spec) {
-        if (spec.kind == FieldKind::kText) return StoreText(object, spec, m_ids[i], bytes);
-        if (spec.kind == FieldKind::kBytes) return StoreBytes(object, spec, m_ids[i], bytes);
+    bool stored = ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
+        if (def.kind == FieldKind::kText) return StoreText(object, def, m_ids[i], bytes);
+        if (def.kind == FieldKind::kBytes) return StoreBytes(object, def, m_ids[i], bytes);
         jint value = m_env->GetIntField(object, m_ids[i]);
-        StoreMember(bytes + spec.offset, spec.width, ToMember(spec, value));
+        StoreMember(bytes + def.offset, def.width, ToMember(def, value));
         return true;
     });
     if (!stored) return false;
@@ -121,59 +121,59 @@ bool RecordMapper::ToObject(const void* record, jobject object) {
     /* Strings and arrays first: only they can fail, and a failure must
      * leave the object as it was. */
     MadeObjects made(m_env);
-    bool madeAll = ForEachField(m_layout, [&](size_t i, const FieldSpec& spec) {
-        if (spec.kind == FieldKind::kText) made[i] = MakeText(spec, bytes);
-        if (spec.kind == FieldKind::kBytes) made[i] = MakeBytes(object, spec, m_ids[i], bytes);
-        return !IsObjectField(spec.kind) || made[i] != nullptr;
+    bool madeAll = ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
+        if (def.kind == FieldKind::kText) made[i] = MakeText(def, bytes);
+        if (def.kind == FieldKind::kBytes) made[i] = MakeBytes(object, def, m_ids[i], bytes);
+        return !IsObjectField(def.kind) || made[i] != nullptr;
     });
     if (!madeAll) return false;
 
-    return ForEachField(m_layout, [&](size_t i, const FieldSpec& spec) {
-        if (IsObjectField(spec.kind))
+    return ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
+        if (IsObjectField(def.kind))
             m_env->SetObjectField(object, m_ids[i], made[i]);
         else
             m_env->SetIntField(object, m_ids[i],
-                               ToJava(spec, LoadMember(bytes + spec.offset, spec.width)));
+                               ToJava(def, LoadMember(bytes + def.offset, def.width)));
         return true;
     });
 }
 
 /* Modified UTF-8 as the JVM hands it out, cut on a character boundary when
  * it is longer than the member. */
-bool RecordMapper::StoreText(jobject object, const FieldSpec& spec, jfieldID id,
+bool RecordMapper::StoreText(jobject object, const FieldSpec& def, jfieldID id,
                              KS_U8* record) {
     LocalRef<jstring> text(m_env, static_cast<jstring>(m_env->GetObjectField(object, id)));
     if (!text) return true; /* a null String is empty text */
     const char* utf = m_env->GetStringUTFChars(text.get(), nullptr);
     if (utf == nullptr) return false; /* OutOfMemoryError pending */
-    size_t length = WholeCharacterPrefix(utf, strlen(utf), spec.width);
-    memcpy(record + spec.offset, utf, length);
+    size_t length = WholeCharacterPrefix(utf, strlen(utf), def.width);
+    memcpy(record + def.offset, utf, length);
     m_env->ReleaseStringUTFChars(text.get(), utf);
     return true;
 }
 
 /* Entry k becomes byte k; entries beyond the member are not read, bytes
  * beyond the array stay 0. */
-bool RecordMapper::StoreBytes(jobject object, const FieldSpec& spec, jfieldID id,
+bool RecordMapper::StoreBytes(jobject object, const FieldSpec& def, jfieldID id,
                               KS_U8* record) {
-    if (spec.width > kMaxMemberBytes) return false;
+    if (def.width > kMaxMemberBytes) return false;
     LocalRef<jintArray> array(m_env, static_cast<jintArray>(m_env->GetObjectField(object, id)));
     if (!array) return true; /* a null int[] is an empty array */
-    jsize count = Smaller(m_env->GetArrayLength(array.get()), spec.width);
+    jsize count = Smaller(m_env->GetArrayLength(array.get()), def.width);
     jint values[kMaxMemberBytes];
     m_env->GetIntArrayRegion(array.get(), 0, count, values);
     if (Failed(m_env)) return false;
-    for (jsize k = 0; k < count; ++k) record[spec.offset + k] = static_cast<KS_U8>(values[k]);
+    for (jsize k = 0; k < count; ++k) record[def.offset + k] = static_cast<KS_U8>(values[k]);
     return true;
 }
 
 /* The member's bytes up to the first zero byte. */
-jobject RecordMapper::MakeText(const FieldSpec& spec, const KS_U8* record) {
-    if (spec.width > kMaxMemberBytes) return nullptr;
-    const KS_U8* text = record + spec.offset;
-    const void* zero = memchr(text, 0, spec.width);
+jobject RecordMapper::MakeText(const FieldSpec& def, const KS_U8* record) {
+    if (def.width > kMaxMemberBytes) return nullptr;
+    const KS_U8* text = record + def.offset;
+    const void* zero = memchr(text, 0, def.width);
     size_t length = zero != nullptr ? static_cast<size_t>(static_cast<const KS_U8*>(zero) - text)
-                                    : spec.width;
+                                    : def.width;
     KS_U16 units[kMaxMemberBytes];
     size_t count = DecodeModifiedUtf8(text, length, units);
     return m_env->NewString(reinterpret_cast<const jchar*>(units), static_cast<jsize>(count));
@@ -181,9 +181,9 @@ jobject RecordMapper::MakeText(const FieldSpec& spec, const KS_U8* record) {
 
 /* A new array as long as the one the object holds (a null one counts as
  * empty); entries beyond the member are 0. */
-jobject RecordMapper::MakeBytes(jobject object, const FieldSpec& spec, jfieldID id,
+jobject RecordMapper::MakeBytes(jobject object, const FieldSpec& def, jfieldID id,
                                 const KS_U8* record) {
-    if (spec.width > kMaxMemberBytes) return nullptr;
+    if (def.width > kMaxMemberBytes) return nullptr;
     jsize length = 0;
     {
         LocalRef<jintArray> old(m_env, static_cast<jintArray>(m_env->GetObjectField(object, id)));
@@ -191,9 +191,9 @@ jobject RecordMapper::MakeBytes(jobject object, const FieldSpec& spec, jfieldID 
     }
     LocalRef<jintArray> fresh(m_env, m_env->NewIntArray(length));
     if (!fresh) return nullptr; /* OutOfMemoryError pending */
-    jsize count = Smaller(length, spec.width);
+    jsize count = Smaller(length, def.width);
     jint values[kMaxMemberBytes];
-    for (jsize k = 0; k < count; ++k) values[k] = record[spec.offset + k];
+    for (jsize k = 0; k < count; ++k) values[k] = record[def.offset + k];
     m_env->SetIntArrayRegion(fresh.get(), 0, count, values);
     if (Failed(m_env)) return nullptr;
     return fresh.release();

@@ -35,10 +35,10 @@ public:
 private:
     bool Bind(LocalRef<jclass> cls);
     bool BindNamedClass();
-    bool StoreText(jobject object, const FieldSpec& spec, jfieldID id, KS_U8* record);
-    bool StoreBytes(jobject object, const FieldSpec& spec, jfieldID id, KS_U8* record);
-    jobject MakeText(const FieldSpec& spec, const KS_U8* record);
-    jobject MakeBytes(jobject object, const FieldSpec& spec, jfieldID id, const KS_U8* record);
+    bool StoreText(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
+    bool StoreBytes(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
+    jobject MakeText(const FieldSpec& def, const KS_U8* record);
+    jobject MakeBytes(jobject object, const FieldSpec& def, jfieldID id, const KS_U8* record);
 
     JNIEnv* m_env;
     const RecordLayout& m_layout;

@@ -14,8 +14,8 @@ namespace {
 
 std::map<std::string, FieldSpec> ByName(const RecordLayout& layout) {
     std::map<std::string, FieldSpec> fields;
-    ForEachField(layout, [&](size_t, const FieldSpec& spec) {
-        EXPECT_TRUE(fields.emplace(spec.name, spec).second) << "twice: " << spec.name;
+    ForEachField(layout, [&](size_t, const FieldSpec& def) {
+        EXPECT_TRUE(fields.emplace(def.name, def).second) << "twice: " << def.name;
         return true;
     });
     return fields;
@@ -28,8 +28,8 @@ std::vector<int> Owners(const RecordLayout& layout) {
         ASSERT_LE(offset + width, owners.size());
         for (size_t i = offset; i < offset + width; ++i) ++owners[i];
     };
-    ForEachField(layout, [&](size_t, const FieldSpec& spec) {
-        own(spec.offset, spec.width);
+    ForEachField(layout, [&](size_t, const FieldSpec& def) {
+        own(def.offset, def.width);
         return true;
     });
     for (size_t i = 0; i < layout.reservedCount; ++i)
@@ -74,23 +74,23 @@ TEST(PanelFieldTable, GenerationsDeclareTheJavaContract) {
 
 TEST(PanelFieldTable, KindsMatchMemberWidthsAndSignatures) {
     for (const RecordLayout* layout : {&R100BodyLayout(), &R120BodyLayout(), &PanelHeaderLayout()}) {
-        ForEachField(*layout, [&](size_t, const FieldSpec& spec) {
-            switch (spec.kind) {
+        ForEachField(*layout, [&](size_t, const FieldSpec& def) {
+            switch (def.kind) {
                 case FieldKind::kLow16:
-                    EXPECT_EQ(2, spec.width) << spec.name;
+                    EXPECT_EQ(2, def.width) << def.name;
                     break;
                 case FieldKind::kLow8:
-                    EXPECT_EQ(1, spec.width) << spec.name;
+                    EXPECT_EQ(1, def.width) << def.name;
                     break;
                 case FieldKind::kText:
                 case FieldKind::kBytes:
-                    EXPECT_LE(spec.width, 120) << spec.name;
+                    EXPECT_LE(def.width, 120) << def.name;
                     break;
                 default:
-                    EXPECT_EQ(4, spec.width) << spec.name;
+                    EXPECT_EQ(4, def.width) << def.name;
             }
-            EXPECT_EQ(spec.kind == FieldKind::kOption, spec.toRecord != nullptr) << spec.name;
-            EXPECT_TRUE(spec.toJava == nullptr || spec.kind == FieldKind::kOption) << spec.name;
+            EXPECT_EQ(def.kind == FieldKind::kOption, def.toRecord != nullptr) << def.name;
+            EXPECT_TRUE(def.toJava == nullptr || def.kind == FieldKind::kOption) << def.name;
             return true;
         });
     }
@@ -152,8 +152,8 @@ TEST(PanelFieldTable, OptionsUseTheirOwnTranslators) {
     EXPECT_EQ(5u, r120["enPanelFixrateType"].toRecord(5));
     // Only six options translate back; the others pass their value on.
     int reversed = 0;
-    ForEachField(R100BodyLayout(), [&](size_t, const FieldSpec& spec) {
-        reversed += spec.toJava != nullptr;
+    ForEachField(R100BodyLayout(), [&](size_t, const FieldSpec& def) {
+        reversed += def.toJava != nullptr;
         return true;
     });
     EXPECT_EQ(5, reversed);  // en3DType, both spread frequencies, byte mode, division

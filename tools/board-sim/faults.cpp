@@ -21,15 +21,15 @@ const FaultName kNames[] = {
 
 Faults::Faults() : m_pending() {}
 
-bool Faults::Add(const std::string& spec) {
-    size_t equals = spec.find('=');
-    std::string name = spec.substr(0, equals);
+bool Faults::Add(const std::string& fault) {
+    size_t equals = fault.find('=');
+    std::string name = fault.substr(0, equals);
     for (const FaultName& entry : kNames) {
         if (name != entry.name) continue;
         long count = 1;
         if (equals != std::string::npos) {
             if (!entry.counted) return false;
-            const char* text = spec.c_str() + equals + 1;
+            const char* text = fault.c_str() + equals + 1;
             char* end = nullptr;
             count = strtol(text, &end, 10);
             if (*text == '\0' || *end != '\0' || count < 1 || count > 1000) return false;

@@ -20,7 +20,7 @@ class Faults {
 public:
     Faults();
     /* "name" or "name=N"; false for an unknown name or a bad count. */
-    bool Add(const std::string& spec);
+    bool Add(const std::string& fault);
     /* Uses one of `fault` up; false when none is pending. */
     bool Take(Fault fault);
 

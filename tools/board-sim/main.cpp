@@ -77,9 +77,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     Faults faults;
-    for (const std::string& spec : options.faults) {
-        if (!faults.Add(spec)) {
-            fprintf(stderr, "board-sim: unknown fault %s\n%s", spec.c_str(), kUsage);
+    for (const std::string& fault : options.faults) {
+        if (!faults.Add(fault)) {
+            fprintf(stderr, "board-sim: unknown fault %s\n%s", fault.c_str(), kUsage);
             return 2;
         }
     }

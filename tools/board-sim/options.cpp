@@ -5,11 +5,11 @@
 #include <string.h>
 
 const char kUsage[] =
-    "usage: board-sim [--tcp PORT] [--pty] [--fault SPEC]... [--record FILE] [--verbose]\n"
+    "usage: board-sim [--tcp PORT] [--pty] [--fault FAULT]... [--record FILE] [--verbose]\n"
     "                 [--generation R100|R120]\n"
     "  --tcp PORT   serve TCP on 127.0.0.1:PORT (0 picks a free port below 32768)\n"
     "  --pty        serve the serial protocol on a pseudo-terminal\n"
-    "  --fault SPEC bad-first[=N] bad-final bad-checksum silent close-mid-reply trickle garbage\n"
+    "  --fault FAULT bad-first[=N] bad-final bad-checksum silent close-mid-reply trickle garbage\n"
     "  --record F   append every frame received to F, one line of hex each\n"
     "  --verbose    log every frame on stderr\n";
 
