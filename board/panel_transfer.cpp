@@ -5,7 +5,6 @@
  * (framing, transports, the process-wide lock) lives in comm/. */
 #include "board/panel_transfer.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -13,26 +12,11 @@
 #include "comm/Communication_c.h"
 #include "com_kestrel_vimora_jni_JNIMakeBin.h"
 #include "db/ks_db.h"
+#include "jni_ref.h"
 #include "ks_unf_panel.h"
 #include "panel/panel_mapping.h"
 
 namespace {
-
-/* Owner of a string converted from Java. */
-class CString {
-public:
-    CString(JNIEnv* env, jstring text) : m_text(JStringToWindows(env, text)) {}
-    ~CString() { free(m_text); }
-    CString(const CString&) = delete;
-    CString& operator=(const CString&) = delete;
-    char* get() const { return m_text; }
-
-private:
-    char* m_text;
-};
-
-/* "R120" exactly, its terminating zero included: "R120 " and "r120" are R100. */
-bool IsR120(const char* chipSeries) { return memcmp(chipSeries, "R120", 5) == 0; }
 
 const size_t kCmdSize = 4;
 
@@ -101,7 +85,7 @@ KS_S32 startSerailConnection(JNIEnv* env, jobject jobj, jstring portName, jint t
                              jint baudRate, jint dataBits, jint stopBits, jint parity,
                              jint flowControl) {
     (void)jobj;
-    CString port(env, portName);
+    ConvertedText port(JStringToWindows(env, portName));
     if (port.get() == nullptr) return -1; /* nothing was started */
     /* The line is always 115200 8N1; the values are handed on as given. */
     if (StartUARTConnection(port.get(), timeout, static_cast<unsigned int>(baudRate),
@@ -116,7 +100,7 @@ KS_S32 startSerailConnection(JNIEnv* env, jobject jobj, jstring portName, jint t
 
 KS_S32 startNetConnection(JNIEnv* env, jobject jobj, jstring ip, jint port) {
     (void)jobj;
-    CString address(env, ip);
+    ConvertedText address(JStringToWindows(env, ip));
     if (address.get() == nullptr) return -1;
     /* Narrowed to 16 bits, 65616 would quietly become port 80. */
     if (port < 0 || port > 0xFFFF) return -1;
@@ -134,19 +118,19 @@ KS_S32 endConnection(JNIEnv* env, jobject jobj) {
 KS_S32 writePanelDataToBoard(JNIEnv* env, jobject jobj, jobject dataParamObj,
                              jstring chipSeries) {
     (void)jobj;
-    CString chip(env, chipSeries);
+    ConvertedText chip(JStringToWindows(env, chipSeries));
     if (chip.get() == nullptr || dataParamObj == nullptr) return -1;
     KS_DB_SetMaxDBSize(chip.get());
-    return IsR120(chip.get()) ? Write<KS_PANEL_DATA_BODY_S_R120>(env, dataParamObj)
+    return IsR120ChipSeries(chip.get()) ? Write<KS_PANEL_DATA_BODY_S_R120>(env, dataParamObj)
                               : Write<KS_PANEL_DATA_BODY_S_R100>(env, dataParamObj);
 }
 
 KS_S32 readPanelDataFromBoard(JNIEnv* env, jobject jobj, jobject dataParam, jstring chipSeries) {
     (void)jobj;
-    CString chip(env, chipSeries);
+    ConvertedText chip(JStringToWindows(env, chipSeries));
     if (chip.get() == nullptr || dataParam == nullptr) return -1;
     KS_DB_SetMaxDBSize(chip.get());
-    return IsR120(chip.get()) ? Read<KS_PANEL_DATA_BODY_S_R120>(env, dataParam)
+    return IsR120ChipSeries(chip.get()) ? Read<KS_PANEL_DATA_BODY_S_R120>(env, dataParam)
                               : Read<KS_PANEL_DATA_BODY_S_R100>(env, dataParam);
 }
 

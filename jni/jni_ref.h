@@ -5,6 +5,9 @@
 #define JNI_REF_H
 
 #include <jni.h>
+#include <stdlib.h>
+
+#include <memory>
 
 template <typename T>
 class LocalRef {
@@ -34,5 +37,11 @@ private:
     JNIEnv* m_env;
     T m_ref;
 };
+
+/* A text from JStringToWindows, released with the allocator that made it. */
+struct MallocFree {
+    void operator()(char* text) const { free(text); }
+};
+typedef std::unique_ptr<char, MallocFree> ConvertedText;
 
 #endif

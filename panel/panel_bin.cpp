@@ -9,9 +9,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <memory>
-
 #include "com_kestrel_vimora_jni_JNIMakeBin.h"
+#include "jni_ref.h"
 #include "db/ks_db.h"
 #include "panel/atomic_file.h"
 #include "panel/bin_image.h"
@@ -24,11 +23,6 @@ namespace {
 const char kHeaderTable[] = "panelheader";
 const char kHeaderKey[] = "header";
 const char kBodyTable[] = "paneldatabody";
-
-struct FreeDeleter {
-    void operator()(char* text) const { free(text); }
-};
-typedef std::unique_ptr<char, FreeDeleter> CString;
 
 /* A database under construction, destroyed on every path. */
 class PanelDb {
@@ -90,9 +84,9 @@ KS_S32 MakePanelBin(JNIEnv* env, jobject jobj, jobject headerParam, jobjectArray
     (void)jobj;
     /* A call that wrote nothing must not look like success: an unusable
      * name or chip series is -1, as is every other failure. */
-    CString file(JStringToWindows(env, fileName));
+    ConvertedText file(JStringToWindows(env, fileName));
     if (!file) return -1;
-    CString chip(JStringToWindows(env, chipSeries));
+    ConvertedText chip(JStringToWindows(env, chipSeries));
     if (!chip || headerParam == nullptr || dataParamArray == nullptr) return -1;
 
     KS_DB_SetMaxDBSize(chip.get());
@@ -113,9 +107,9 @@ void GetPanelHeaderParam(JNIEnv* env, jobject headerParam, KS_PANEL_HEADER_S* st
 jobject ReadPanelHeader(JNIEnv* env, jobject jobj, jobject headerParam, jstring fileName,
                         jstring chipSeries) {
     (void)jobj;
-    CString file(JStringToWindows(env, fileName));
+    ConvertedText file(JStringToWindows(env, fileName));
     if (!file) return nullptr;
-    CString chip(JStringToWindows(env, chipSeries));
+    ConvertedText chip(JStringToWindows(env, chipSeries));
     if (!chip || headerParam == nullptr) return nullptr;
 
     KS_DB_SetMaxDBSize(chip.get());
@@ -130,9 +124,9 @@ jobject ReadPanelHeader(JNIEnv* env, jobject jobj, jobject headerParam, jstring 
 jobject ReadPanelBody(JNIEnv* env, jobject jobj, jobject dataParam, jint panelIndex,
                       jstring fileName, jstring chipSeries) {
     (void)jobj;
-    CString file(JStringToWindows(env, fileName));
+    ConvertedText file(JStringToWindows(env, fileName));
     if (!file) return nullptr;
-    CString chip(JStringToWindows(env, chipSeries));
+    ConvertedText chip(JStringToWindows(env, chipSeries));
     if (!chip || dataParam == nullptr) return nullptr;
 
     KS_DB_SetMaxDBSize(chip.get());
