@@ -15,6 +15,7 @@
 #include "jni_ref.h"
 #include "ks_unf_panel.h"
 #include "panel/panel_mapping.h"
+#include "panel/record_mapping.h"
 
 namespace {
 
@@ -25,58 +26,43 @@ void PutCmd(KS_U8* data, KS_U32 cmd) {
     for (size_t i = 0; i < kCmdSize; ++i) data[i] = static_cast<KS_U8>(cmd >> (8 * i));
 }
 
-template <typename Body>
-struct Generation;
-
-template <>
-struct Generation<KS_PANEL_DATA_BODY_S_R100> {
-    static void ToBody(JNIEnv* env, jobject obj, KS_PANEL_DATA_BODY_S_R100* body) {
-        setPanelParamToR100PanelDataBody(env, obj, body);
-    }
-    static void FromBody(JNIEnv* env, jobject obj, const KS_PANEL_DATA_BODY_S_R100& body) {
-        getPanelParamFromR100PanelData(env, obj, body);
-    }
+/* What a generation sends: its body layout and the size of the panel info
+ * record at the start of the body. */
+struct Generation {
+    const RecordLayout& layout;
+    size_t infoSize;
 };
 
-template <>
-struct Generation<KS_PANEL_DATA_BODY_S_R120> {
-    static void ToBody(JNIEnv* env, jobject obj, KS_PANEL_DATA_BODY_S_R120* body) {
-        setPanelParamToR120PanelDataBody(env, obj, body);
-    }
-    static void FromBody(JNIEnv* env, jobject obj, const KS_PANEL_DATA_BODY_S_R120& body) {
-        getPanelParamFromR120PanelData(env, obj, body);
-    }
-};
+Generation GenerationFor(const char* chipSeries) {
+    if (IsR120ChipSeries(chipSeries)) return {R120BodyLayout(), sizeof(KS_UNF_PANEL_INFO_S_R120)};
+    return {R100BodyLayout(), sizeof(KS_UNF_PANEL_INFO_S_R100)};
+}
 
-/* A conversion that met a class without one of its fields leaves the JVM's
- * NoSuchFieldError pending: nothing may be sent then. */
-template <typename Body>
-KS_S32 Write(JNIEnv* env, jobject dataParam) {
-    Body body;
-    memset(&body, 0, sizeof body);
-    Generation<Body>::ToBody(env, dataParam, &body);
-    if (env->ExceptionCheck()) return -1;
-
-    KS_U8 data[kCmdSize + sizeof body.stPanelInfo];
+/* Nothing is sent unless the whole object converted: a class without one
+ * of the fields leaves the JVM's NoSuchFieldError pending. */
+KS_S32 Write(JNIEnv* env, jobject dataParam, const Generation& generation) {
+    AnyPanelBody body;
+    if (!RecordMapper(env, generation.layout).ToRecord(dataParam, &body)) return -1;
+    KS_U8 data[kCmdSize + sizeof(KS_UNF_PANEL_INFO_S_R120)];
     PutCmd(data, PANEL_CMD_WRITE_INFO);
-    memcpy(data + kCmdSize, &body.stPanelInfo, sizeof body.stPanelInfo);
-    return WriteMSGWithoutCmd(data, static_cast<int>(sizeof data)) == 1 ? 0 : -1;
+    memcpy(data + kCmdSize, &body, generation.infoSize);
+    return WriteMSGWithoutCmd(data, static_cast<int>(kCmdSize + generation.infoSize)) == 1 ? 0
+                                                                                        : -1;
 }
 
 /* The reply lands in the body's panel info; everything after it stays zero,
- * so the fields kept outside the panel info read back as zero or empty. */
-template <typename Body>
-KS_S32 Read(JNIEnv* env, jobject dataParam) {
-    Body body;
+ * so the fields kept outside the panel info read back as zero or empty. The
+ * object is filled only when the whole exchange succeeded, and then either
+ * completely or not at all. */
+KS_S32 Read(JNIEnv* env, jobject dataParam, const Generation& generation) {
+    AnyPanelBody body;
     memset(&body, 0, sizeof body);
     KS_U8 data[kCmdSize];
     PutCmd(data, PANEL_CMD_READ_INFO);
-    if (ReadMSGWithoutCmd(data, static_cast<int>(sizeof data),
-                          reinterpret_cast<KS_U8*>(&body.stPanelInfo),
-                          static_cast<int>(sizeof body.stPanelInfo)) != 1)
+    if (ReadMSGWithoutCmd(data, static_cast<int>(sizeof data), &body,
+                          static_cast<int>(generation.infoSize)) != 1)
         return -1;
-    Generation<Body>::FromBody(env, dataParam, body);
-    return env->ExceptionCheck() ? -1 : 0;
+    return RecordMapper(env, generation.layout).ToObject(&body, dataParam) ? 0 : -1;
 }
 
 }  // namespace
@@ -121,8 +107,7 @@ KS_S32 writePanelDataToBoard(JNIEnv* env, jobject jobj, jobject dataParamObj,
     ConvertedText chip(JStringToWindows(env, chipSeries));
     if (chip.get() == nullptr || dataParamObj == nullptr) return -1;
     KS_DB_SetMaxDBSize(chip.get());
-    return IsR120ChipSeries(chip.get()) ? Write<KS_PANEL_DATA_BODY_S_R120>(env, dataParamObj)
-                              : Write<KS_PANEL_DATA_BODY_S_R100>(env, dataParamObj);
+    return Write(env, dataParamObj, GenerationFor(chip.get()));
 }
 
 KS_S32 readPanelDataFromBoard(JNIEnv* env, jobject jobj, jobject dataParam, jstring chipSeries) {
@@ -130,8 +115,7 @@ KS_S32 readPanelDataFromBoard(JNIEnv* env, jobject jobj, jobject dataParam, jstr
     ConvertedText chip(JStringToWindows(env, chipSeries));
     if (chip.get() == nullptr || dataParam == nullptr) return -1;
     KS_DB_SetMaxDBSize(chip.get());
-    return IsR120ChipSeries(chip.get()) ? Read<KS_PANEL_DATA_BODY_S_R120>(env, dataParam)
-                              : Read<KS_PANEL_DATA_BODY_S_R100>(env, dataParam);
+    return Read(env, dataParam, GenerationFor(chip.get()));
 }
 
 jstring getStrError(JNIEnv* env, jobject jobj) {

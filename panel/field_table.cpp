@@ -214,8 +214,10 @@ constexpr size_t CountOf(const T (&)[N]) {
     return N;
 }
 
+const char kDataParamClass[] = "com/kestrel/vimora/model/DataParam";
+
 const RecordLayout kR100Layout = {
-    "com/kestrel/vimora/model/DataParam",
+    kDataParamClass,
     sizeof(R100),
     {{kSharedFields, CountOf(kSharedFields)}, {kR100Fields, CountOf(kR100Fields)}},
     kR100Reserved,
@@ -223,7 +225,7 @@ const RecordLayout kR100Layout = {
 };
 
 const RecordLayout kR120Layout = {
-    "com/kestrel/vimora/model/DataParam",
+    kDataParamClass,
     sizeof(R120),
     {{kSharedFields, CountOf(kSharedFields)}, {kR120Fields, CountOf(kR120Fields)}},
     kR120Reserved,

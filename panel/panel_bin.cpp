@@ -62,18 +62,12 @@ bool InsertHeader(JNIEnv* env, jobject headerParam, KS_DB_S* db) {
     return KS_DB_InsertKey(&table, &key) == 0;
 }
 
-/* Room for a body of either generation. */
-union AnyBody {
-    KS_PANEL_DATA_BODY_S_R100 r100;
-    KS_PANEL_DATA_BODY_S_R120 r120;
-};
-
 bool BuildImage(JNIEnv* env, jobject headerParam, jobjectArray dataParamArray,
                 const char* chipSeries, KS_DB_S* db) {
     if (!InsertHeader(env, headerParam, db)) return false;
     KS_DB_TABLE_S bodies;
     if (!InsertTable(db, kBodyTable, &bodies)) return false;
-    AnyBody body;
+    AnyPanelBody body;
     return InsertPanelBodies(env, dataParamArray, BodyLayoutFor(chipSeries), &body, bodies) == 0;
 }
 

@@ -40,6 +40,12 @@ void getPanelParamFromR120PanelData(JNIEnv* env, jobject dataParam,
  * they report every failure (see panel/record_mapping.h for the mapper). */
 struct RecordLayout;
 
+/* Room for a panel data body of either generation. */
+union AnyPanelBody {
+    KS_PANEL_DATA_BODY_S_R100 r100;
+    KS_PANEL_DATA_BODY_S_R120 r120;
+};
+
 /* "R120" exactly selects the newer generation, any other text the older. */
 bool IsR120ChipSeries(const char* chipSeries);
 const RecordLayout& BodyLayoutFor(const char* chipSeries);

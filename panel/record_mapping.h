@@ -34,7 +34,6 @@ public:
 
 private:
     bool Bind(LocalRef<jclass> cls);
-    bool BindNamedClass();
     bool StoreText(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
     bool StoreBytes(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
     jobject MakeText(const FieldSpec& def, const KS_U8* record);

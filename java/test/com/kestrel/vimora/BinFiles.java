@@ -17,7 +17,7 @@ import java.nio.file.Files;
 import java.nio.file.Path;
 
 /** Making, reading and inspecting bin files in tests. */
-final class BinFiles {
+public final class BinFiles {
     static final JNIMakeBin JNI = new JNIMakeBin();
     static final int FILE_SIZE = 819200;
     static final int R100_BODY = 476;
@@ -79,7 +79,7 @@ final class BinFiles {
     }
 
     /** A deep copy: arrays are copied, not shared. */
-    static DataParam copy(DataParam panel) {
+    public static DataParam copy(DataParam panel) {
         DataParam copy = new DataParam();
         try {
             for (java.lang.reflect.Field field : DataParam.class.getFields()) {

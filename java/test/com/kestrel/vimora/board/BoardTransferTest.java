@@ -6,6 +6,7 @@ import static org.junit.jupiter.api.Assertions.assertNotNull;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import com.kestrel.vimora.BinFiles;
 import com.kestrel.vimora.jni.JNIMakeBin;
 import com.kestrel.vimora.model.DataParam;
 import java.io.IOException;
@@ -27,6 +28,9 @@ class BoardTransferTest {
 
     /** Calls writePanelDataToBoard with any object, to reach classes that lack fields. */
     static native int writeAny(Object dataParam, String chipSeries);
+
+    /** Calls readPanelDataFromBoard with any object. */
+    static native int readAny(Object dataParam, String chipSeries);
 
     private static final int PANEL = 0x8000;
     private static final int HEADER = 12;
@@ -154,7 +158,7 @@ class BoardTransferTest {
         DataParam read = Panels.sample(4);
         read.protTailDataArray = new int[] {9, 9, 9, 9};
         read.i2cDataArray = new int[0];
-        DataParam before = Panels.copy(read);
+        DataParam before = BinFiles.copy(read);
         assertEquals(0, jni.readPanelDataFromBoard(read, "R120"));
 
         byte[] f = last(sim.framesWithCommand(PANEL));
@@ -210,7 +214,7 @@ class BoardTransferTest {
     void aFailedReadLeavesTheObjectAsItWas() throws Exception {
         overTcp("--generation", "R120", "--fault", "bad-checksum");
         DataParam p = Panels.sample(6);
-        DataParam before = Panels.copy(p);
+        DataParam before = BinFiles.copy(p);
         assertEquals(-1, jni.readPanelDataFromBoard(p, "R120"));
         assertFields(before, p, name -> true);
         String text = jni.getStrError();
@@ -251,10 +255,13 @@ class BoardTransferTest {
         assertThrows(NoSuchFieldError.class, () -> writeAny(new Object(), "R120"));
         assertThrows(NoSuchFieldError.class, () -> writeAny("a string", "R100"));
         assertEquals(List.of(), sim.framesWithCommand(PANEL));
+        // An object that is no DataParam cannot be filled: the read must not claim it was.
+        assertEquals(-1, readAny("a string", "R100"));
+        assertEquals(1, sim.framesWithCommand(PANEL).size());
         // The link is still usable.
         assertEquals(0, jni.writePanelDataToBoard(Panels.sample(8), "R100"));
-        assertEquals(1, sim.framesWithCommand(PANEL).size());
+        assertEquals(2, sim.framesWithCommand(PANEL).size());
         assertTrue(Arrays.equals(new byte[] {1, 0, 0, 0},
-                Arrays.copyOfRange(sim.framesWithCommand(PANEL).get(0), HEADER, HEADER + 4)));
+                Arrays.copyOfRange(sim.framesWithCommand(PANEL).get(1), HEADER, HEADER + 4)));
     }
 }

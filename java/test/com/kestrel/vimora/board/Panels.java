@@ -1,7 +1,6 @@
 package com.kestrel.vimora.board;
 
 import com.kestrel.vimora.model.DataParam;
-import java.lang.reflect.Field;
 import java.util.Random;
 import java.util.Set;
 
@@ -118,27 +117,5 @@ final class Panels {
             }
         }
         return p;
-    }
-
-    /** Copies every field, arrays cloned, so later changes to one leave the other. */
-    static DataParam copy(DataParam from) {
-        DataParam to = new DataParam();
-        try {
-            for (Field f : DataParam.class.getDeclaredFields()) {
-                Object value = f.get(from);
-                f.set(to, value instanceof int[] ? ((int[]) value).clone() : value);
-            }
-        } catch (IllegalAccessException e) {
-            throw new AssertionError(e);
-        }
-        return to;
-    }
-
-    static Object value(DataParam p, String field) {
-        try {
-            return DataParam.class.getField(field).get(p);
-        } catch (ReflectiveOperationException e) {
-            throw new AssertionError(e);
-        }
     }
 }
