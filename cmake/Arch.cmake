@@ -19,11 +19,19 @@ function(makebin_arch arch flag)
   set(includes ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/jni
                ${JDK64}/include ${JDK64}/include/linux)
 
-  add_library(makebin_${arch} SHARED ${MAKEBIN_SOURCES})
+  # The library's code compiled once per architecture: the shared library is
+  # made of it, and the native tests link it directly, so they can reach the
+  # internal C++ helpers that the shared library keeps to itself.
+  add_library(makebin_core_${arch} OBJECT ${MAKEBIN_SOURCES})
+  set_target_properties(makebin_core_${arch} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_include_directories(makebin_core_${arch} PUBLIC ${includes})
+  target_compile_options(makebin_core_${arch} PRIVATE ${flag} ${MAKEBIN_WARNINGS}
+                         -fvisibility-inlines-hidden)
+
+  add_library(makebin_${arch} SHARED $<TARGET_OBJECTS:makebin_core_${arch}>)
   set_target_properties(makebin_${arch} PROPERTIES OUTPUT_NAME makebin
                         LIBRARY_OUTPUT_DIRECTORY ${libdir})
   target_include_directories(makebin_${arch} PUBLIC ${includes})
-  target_compile_options(makebin_${arch} PRIVATE ${flag} ${MAKEBIN_WARNINGS} -fvisibility-inlines-hidden)
   # The host JVM brings its own C++ runtime or none at all: carry ours inside
   # and keep its symbols private, so the library needs nothing beyond libc.
   target_link_options(makebin_${arch} PRIVATE ${flag} -static-libstdc++ -static-libgcc
@@ -40,7 +48,7 @@ function(makebin_arch arch flag)
     target_compile_options(native_tests_${arch} PRIVATE ${flag} ${MAKEBIN_WARNINGS})
     target_compile_definitions(native_tests_${arch} PRIVATE
       BOARD_SIM_PATH="$<TARGET_FILE:board-sim>" MAKEBIN_ARCH="${arch}")
-    target_link_libraries(native_tests_${arch} PRIVATE makebin_${arch} gtest_${arch})
+    target_link_libraries(native_tests_${arch} PRIVATE makebin_core_${arch} gtest_${arch})
     add_dependencies(native_tests_${arch} board-sim)
     gtest_discover_tests(native_tests_${arch} TEST_PREFIX "${arch}." DISCOVERY_TIMEOUT 60
                          PROPERTIES TIMEOUT 120)
