@@ -50,8 +50,15 @@ function(makebin_arch arch flag)
       BOARD_SIM_PATH="$<TARGET_FILE:board-sim>" MAKEBIN_ARCH="${arch}")
     target_link_libraries(native_tests_${arch} PRIVATE makebin_core_${arch} gtest_${arch})
     add_dependencies(native_tests_${arch} board-sim)
+    if(arch STREQUAL i386 AND MAKEBIN_I386_EMULATOR)
+      # Serves both the test discovery and every test command.
+      set_target_properties(native_tests_${arch} PROPERTIES
+                            CROSSCOMPILING_EMULATOR ${MAKEBIN_I386_EMULATOR})
+    endif()
+    # Tests are listed when ctest starts, not after the link: a build must
+    # never fail because this machine runs the test program differently.
     gtest_discover_tests(native_tests_${arch} TEST_PREFIX "${arch}." DISCOVERY_TIMEOUT 60
-                         PROPERTIES TIMEOUT 120)
+                         DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 120)
   endif()
 
   if(JNI_TEST_SOURCES)

@@ -10,6 +10,15 @@ set(JAVA_CLASSES ${CMAKE_BINARY_DIR}/java/classes)
 set(JAVA_TEST_CLASSES ${CMAKE_BINARY_DIR}/java/test-classes)
 set(JAVA_DEMO_CLASSES ${CMAKE_BINARY_DIR}/java/demo-classes)
 
+# What every JVM started for the build needs to know: see cmake/run-java.sh.
+set(MAKEBIN_JAVA_ENV "JDK64=${JDK64};JDK32=${JDK32};MAKEBIN_LOG_DIR=${CMAKE_BINARY_DIR}/logs;MAKEBIN_I386_EMULATOR=${MAKEBIN_I386_EMULATOR}")
+# An emulated JVM runs interpreted: give it room.
+if(MAKEBIN_I386_EMULATOR)
+  set(MAKEBIN_JUNIT_TIMEOUT 900)
+else()
+  set(MAKEBIN_JUNIT_TIMEOUT 300)
+endif()
+
 function(makebin_java_tests)
   set(javac ${JDK64}/bin/javac -encoding UTF-8 --release 17 -Xlint:all -Werror)
   set(steps COMMAND ${CMAKE_COMMAND} -E rm -rf ${JAVA_CLASSES} ${JAVA_TEST_CLASSES} ${JAVA_DEMO_CLASSES}
@@ -40,18 +49,16 @@ function(makebin_java_tests)
     string(REPLACE "/" "." cls ${cls})
     foreach(jvm jvm64 jvm32)
       if(jvm STREQUAL jvm64)
-        set(java ${JDK64}/bin/java)
         set(arch x86_64)
       else()
-        set(java ${JDK32}/bin/java)
         set(arch i386)
       endif()
       add_test(NAME ${jvm}.${name}
-               COMMAND ${PROJECT_SOURCE_DIR}/cmake/run-junit.sh ${java}
+               COMMAND ${PROJECT_SOURCE_DIR}/cmake/run-junit.sh ${arch}
                        ${CMAKE_BINARY_DIR}/lib/${arch}
                        ${JAVA_CLASSES}:${JAVA_TEST_CLASSES} ${cls})
-      set_tests_properties(${jvm}.${name} PROPERTIES TIMEOUT 300
-        ENVIRONMENT "BOARD_SIM=$<TARGET_FILE:board-sim>;JUNIT_JAR=${JUNIT_JAR}")
+      set_tests_properties(${jvm}.${name} PROPERTIES TIMEOUT ${MAKEBIN_JUNIT_TIMEOUT}
+        ENVIRONMENT "BOARD_SIM=$<TARGET_FILE:board-sim>;JUNIT_JAR=${JUNIT_JAR};${MAKEBIN_JAVA_ENV}")
     endforeach()
   endforeach()
 endfunction()
