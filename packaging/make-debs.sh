@@ -21,16 +21,16 @@ rm -rf "$stage" "$out"
 mkdir -p "$stage" "$out"
 
 elf_files() { # root: every ELF file under it
+  local f
   find "$1" -type f | while read -r f; do
-    [ "$(head -c 4 "$f" | od -An -tx1 | tr -d ' ')" = 7f454c46 ] && echo "$f"
+    if [ "$(head -c 4 "$f" | od -An -tx1 | tr -d ' ')" = 7f454c46 ]; then echo "$f"; fi
   done
-  return 0
 }
 
 # Debug information goes; a library keeps its dynamic symbols (its exports).
 strip_elf() { # root
   local f
-  for f in $(elf_files "$1"); do
+  elf_files "$1" | while read -r f; do
     case $f in
       */bin/*) strip --remove-section=.comment --remove-section=.note "$f" ;;
       *) strip --remove-section=.comment --remove-section=.note --strip-unneeded "$f" ;;
