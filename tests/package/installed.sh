@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# installed.sh PACKAGE_DIR CLASSPATH JAVA64 JAVA32: installs the packages for
+# installed.sh PACKAGE_DIR CLASSPATH: installs the packages for
 # real, runs the demo on both JVMs with no library path (each JVM must find
 # its library on its default path), then removes them again, whatever failed.
 # Only as root with MAKEBIN_INSTALL_TEST=1, since it changes the system.
 set -u
-dir=$1 classpath=$2 java64=$3 java32=$4
+dir=$1 classpath=$2
 here=$(dirname "$0")
 if [ "${MAKEBIN_INSTALL_TEST:-}" != 1 ] || [ "$(id -u)" -ne 0 ] || ! command -v dpkg > /dev/null; then
   echo "skipped: installs for real only as root with dpkg and MAKEBIN_INSTALL_TEST=1"
@@ -26,10 +26,10 @@ trap 'exit 1' HUP INT TERM # a stopped run removes them too
 
 fail=0
 dpkg -i "$dir"/*.deb || fail=1
-for java in "$java64" "$java32"; do
+for arch in x86_64 i386; do
   [ $fail -eq 0 ] || break
-  echo "== $java, library from the default path =="
-  "$here/run-demo.sh" "$java" - "$classpath" /usr/bin/board-sim || fail=1
+  echo "== $arch JVM, library from the default path =="
+  "$here/run-demo.sh" "$arch" - "$classpath" /usr/bin/board-sim || fail=1
 done
 
 trap - EXIT
