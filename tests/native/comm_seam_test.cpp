@@ -83,7 +83,7 @@ int FakePoll(struct pollfd* entry, nfds_t, int timeoutMs) {
 }
 
 int FakeOpen(const char*, int) { return 1000; }
-int Succeeds(int) { return 0; }
+int FakeClose(int) { return 0; }
 int Succeeds2(int, int) { return 0; }
 int FakeGetAttr(int, struct termios* line) {
     memset(line, 0, sizeof *line);
@@ -100,11 +100,10 @@ ssize_t FakeSend(int fd, const void* buf, size_t n, int) { return FakeWrite(fd, 
 ssize_t FakeRecv(int fd, void* buf, size_t n, int) { return FakeRead(fd, buf, n); }
 uint64_t FakeNow() { return gLine->now; }
 
-const SysCalls kFake = {
-    FakeOpen,    Succeeds,   FakeRead,    FakeWrite,   FakePoll,  FakeGetAttr, FakeSetAttr,
-    Succeeds2,   Succeeds2,  Succeeds2,   FakeSocket,  FakeConnect, FakeGetSockOpt, FakeSend,
-    FakeRecv,    FakeNow,
-};
+const SysCalls kFake = {FakeOpen,   FakeClose,   FakeRead,       FakeWrite, FakePoll, FakeGetAttr,
+                        FakeSetAttr, Succeeds2,  /* tcflush */ Succeeds2, /* fcntl */
+                        Succeeds2,  /* flock */ FakeSocket, FakeConnect, FakeGetSockOpt,
+                        FakeSend,   FakeRecv,    FakeNow};
 
 class CommSeam : public BoardLinkTest {
 protected:

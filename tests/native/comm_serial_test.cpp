@@ -1,7 +1,5 @@
 /* The board link over a serial line: board-sim on a pseudo-terminal. */
 #include <fcntl.h>
-#include <poll.h>
-#include <stdlib.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -14,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "board_sim_process.h"
+#include "comm_stuck_line.h"
 #include "comm_test_support.h"
 
 namespace {
@@ -35,41 +34,6 @@ void ExpectWaitedWithoutSpinning(double wall, double cpu) {
     EXPECT_LT(wall, 7.0);
     EXPECT_LT(cpu, 0.3);
 }
-
-/* The far end of a pseudo-terminal, played by a thread: it reads the start
- * text and one header, answers 0xA0, and from then on reads nothing, so the
- * line's buffer (some 14 KB) fills and stays full. */
-class StalledPeer {
-public:
-    StalledPeer() : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
-        if (m_master != -1 && grantpt(m_master) == 0 && unlockpt(m_master) == 0)
-            m_path = ptsname(m_master);
-        m_thread = std::thread([this] { AnswerTheFirstHeader(); });
-    }
-    ~StalledPeer() {
-        m_thread.join();
-        close(m_master);  // the line hangs up: later sends fail at once
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    void AnswerTheFirstHeader() {
-        size_t wanted = 15 + 12;  // "kest_pq_tool.sh", then the header
-        char buf[64];
-        struct pollfd entry = {m_master, POLLIN, 0};
-        while (wanted > 0 && poll(&entry, 1, 10000) == 1) {
-            ssize_t n = read(m_master, buf, std::min(wanted, sizeof buf));
-            if (n <= 0) return;
-            wanted -= static_cast<size_t>(n);
-        }
-        const unsigned char accepted = 0xA0;
-        if (wanted == 0 && write(m_master, &accepted, 1) != 1) return;
-    }
-
-    int m_master;
-    std::string m_path;
-    std::thread m_thread;
-};
 
 }  // namespace
 
@@ -282,7 +246,7 @@ TEST_F(CommSerial, ANetworkStartEndsTheSerialLinkAndGivesThePortUp) {
 
 /* Real time: about 5 s. */
 TEST_F(CommSerial, ASendIntoALineThatStopsTakingBytesFailsAfterFiveSecondsAndTheTextStaysReadable) {
-    StalledPeer peer;
+    StuckLine peer(false);
     ASSERT_FALSE(peer.Path().empty());
     PresetHeaderCmd(kPanelCmd);
     ASSERT_EQ(1, StartUARTConnectionWithoutParam(peer.Path().c_str(), 5000)) << LinkText();
