@@ -2,7 +2,10 @@
  *
  * Only the panel info record travels: the request data is a 32-bit panel
  * sub-command followed, for a write, by the record image. The link itself
- * (framing, transports, the process-wide lock) lives in comm/. */
+ * (framing, transports, the process-wide lock) lives in comm/.
+ *
+ * Every function here is an entry point of the library: none lets an
+ * exception out, each turns one into its failure result. */
 #include "board/panel_transfer.h"
 
 #include <string.h>
@@ -10,21 +13,20 @@
 #include <string>
 
 #include "comm/Communication_c.h"
+#include "comm/link_access.h"
 #include "com_kestrel_vimora_jni_JNIMakeBin.h"
 #include "db/ks_db.h"
+#include "entry_guard.h"
 #include "jni_ref.h"
+#include "ks_coding.h"
 #include "ks_unf_panel.h"
 #include "panel/panel_mapping.h"
 #include "panel/record_mapping.h"
 
 namespace {
 
+/* The sub-command goes first, 32 bits little-endian, as the board reads it. */
 const size_t kCmdSize = 4;
-
-/* The sub-command goes first, little-endian, as the board reads it. */
-void PutCmd(KS_U8* data, KS_U32 cmd) {
-    for (size_t i = 0; i < kCmdSize; ++i) data[i] = static_cast<KS_U8>(cmd >> (8 * i));
-}
 
 /* What a generation sends: its body layout and the size of the panel info
  * record at the start of the body. */
@@ -44,7 +46,7 @@ KS_S32 Write(JNIEnv* env, jobject dataParam, const Generation& generation) {
     AnyPanelBody body;
     if (!RecordMapper(env, generation.layout).ToRecord(dataParam, &body)) return -1;
     KS_U8 data[kCmdSize + sizeof(KS_UNF_PANEL_INFO_S_R120)];
-    PutCmd(data, PANEL_CMD_WRITE_INFO);
+    KS_EncodeU32(data, PANEL_CMD_WRITE_INFO);
     memcpy(data + kCmdSize, &body, generation.infoSize);
     return WriteMSGWithoutCmd(data, static_cast<int>(kCmdSize + generation.infoSize)) == 1 ? 0
                                                                                         : -1;
@@ -58,7 +60,7 @@ KS_S32 Read(JNIEnv* env, jobject dataParam, const Generation& generation) {
     AnyPanelBody body;
     memset(&body, 0, sizeof body);
     KS_U8 data[kCmdSize];
-    PutCmd(data, PANEL_CMD_READ_INFO);
+    KS_EncodeU32(data, PANEL_CMD_READ_INFO);
     if (ReadMSGWithoutCmd(data, static_cast<int>(sizeof data), &body,
                           static_cast<int>(generation.infoSize)) != 1)
         return -1;
@@ -71,56 +73,65 @@ KS_S32 startSerailConnection(JNIEnv* env, jobject jobj, jstring portName, jint t
                              jint baudRate, jint dataBits, jint stopBits, jint parity,
                              jint flowControl) {
     (void)jobj;
-    ConvertedText port(JStringToWindows(env, portName));
-    if (port.get() == nullptr) return -1; /* nothing was started */
-    /* The line is always 115200 8N1; the values are handed on as given. */
-    if (StartUARTConnection(port.get(), timeout, static_cast<unsigned int>(baudRate),
-                            static_cast<unsigned char>(dataBits & 0xFF),
-                            static_cast<unsigned char>(stopBits & 0xFF),
-                            static_cast<unsigned char>(parity & 0xFF),
-                            static_cast<unsigned int>(flowControl)) != 1)
-        return -1;
-    PresetHeaderCmd(KS_MDBG_CMD_PANEL);
-    return 0;
+    return GuardedEntry(-1, [=] {
+        ConvertedText port(JStringToWindows(env, portName));
+        if (port.get() == nullptr) return -1; /* nothing was started */
+        /* The line is always 115200 8N1; the values are handed on as given. */
+        return StartUARTConnectionWithCmd(port.get(), timeout, static_cast<unsigned int>(baudRate),
+                                          static_cast<unsigned char>(dataBits & 0xFF),
+                                          static_cast<unsigned char>(stopBits & 0xFF),
+                                          static_cast<unsigned char>(parity & 0xFF),
+                                          static_cast<unsigned int>(flowControl),
+                                          KS_MDBG_CMD_PANEL)
+                   ? 0
+                   : -1;
+    });
 }
 
 KS_S32 startNetConnection(JNIEnv* env, jobject jobj, jstring ip, jint port) {
     (void)jobj;
-    ConvertedText address(JStringToWindows(env, ip));
-    if (address.get() == nullptr) return -1;
-    /* Narrowed to 16 bits, 65616 would quietly become port 80. */
-    if (port < 0 || port > 0xFFFF) return -1;
-    if (StartEthernetConnection(address.get(), port) != 1) return -1;
-    PresetHeaderCmd(KS_MDBG_CMD_PANEL);
-    return 0;
+    return GuardedEntry(-1, [=] {
+        ConvertedText address(JStringToWindows(env, ip));
+        if (address.get() == nullptr) return -1;
+        /* Narrowed to 16 bits, 65616 would quietly become port 80. */
+        if (port < 0 || port > 0xFFFF) return -1;
+        return StartEthernetConnectionWithCmd(address.get(), port, KS_MDBG_CMD_PANEL) ? 0 : -1;
+    });
 }
 
 KS_S32 endConnection(JNIEnv* env, jobject jobj) {
     (void)env;
     (void)jobj;
-    return EndConnection() == 1 ? 0 : -1;
+    return GuardedEntry(-1, [] { return EndConnection() == 1 ? 0 : -1; });
 }
 
 KS_S32 writePanelDataToBoard(JNIEnv* env, jobject jobj, jobject dataParamObj,
                              jstring chipSeries) {
     (void)jobj;
-    ConvertedText chip(JStringToWindows(env, chipSeries));
-    if (chip.get() == nullptr || dataParamObj == nullptr) return -1;
-    KS_DB_SetMaxDBSize(chip.get());
-    return Write(env, dataParamObj, GenerationFor(chip.get()));
+    return GuardedEntry(-1, [=] {
+        ConvertedText chip(JStringToWindows(env, chipSeries));
+        if (chip.get() == nullptr || dataParamObj == nullptr) return -1;
+        KS_DB_SetMaxDBSize(chip.get());
+        return Write(env, dataParamObj, GenerationFor(chip.get()));
+    });
 }
 
 KS_S32 readPanelDataFromBoard(JNIEnv* env, jobject jobj, jobject dataParam, jstring chipSeries) {
     (void)jobj;
-    ConvertedText chip(JStringToWindows(env, chipSeries));
-    if (chip.get() == nullptr || dataParam == nullptr) return -1;
-    KS_DB_SetMaxDBSize(chip.get());
-    return Read(env, dataParam, GenerationFor(chip.get()));
+    return GuardedEntry(-1, [=] {
+        ConvertedText chip(JStringToWindows(env, chipSeries));
+        if (chip.get() == nullptr || dataParam == nullptr) return -1;
+        KS_DB_SetMaxDBSize(chip.get());
+        return Read(env, dataParam, GenerationFor(chip.get()));
+    });
 }
 
+/* The text is copied, never waiting behind an exchange on the link. */
 jstring getStrError(JNIEnv* env, jobject jobj) {
     (void)jobj;
-    std::string text;
-    if (!GetStrErrCopy(text)) return nullptr;
-    return CStr2Jstring(env, text.c_str());
+    return GuardedEntry(static_cast<jstring>(nullptr), [env]() -> jstring {
+        std::string text;
+        if (!GetStrErrCopy(text)) return nullptr;
+        return CStr2Jstring(env, text.c_str());
+    });
 }

@@ -1,4 +1,5 @@
-/* One panel's info record to and from a live board over the board link. */
+/* One panel's info record to and from a live board over the board link.
+ * Plain C: usable from C and C++. */
 #ifndef PANEL_TRANSFER_H
 #define PANEL_TRANSFER_H
 
@@ -6,7 +7,9 @@
 
 #include "ks_type.h"
 
+#ifdef __cplusplus
 extern "C" {
+#endif
 
 KS_S32 startSerailConnection(JNIEnv* env, jobject jobj, jstring portName, jint timeout,
                              jint baudRate, jint dataBits, jint stopBits, jint parity,
@@ -18,6 +21,8 @@ KS_S32 writePanelDataToBoard(JNIEnv* env, jobject jobj, jobject dataParamObj,
 KS_S32 readPanelDataFromBoard(JNIEnv* env, jobject jobj, jobject dataParam, jstring chipSeries);
 jstring getStrError(JNIEnv* env, jobject jobj);
 
-}  // extern "C"
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
 
 #endif

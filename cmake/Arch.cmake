@@ -13,6 +13,26 @@ file(GLOB EXPORT_LISTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/exports/*.t
 add_compile_definitions(_FILE_OFFSET_BITS=64)
 set(MAKEBIN_WARNINGS -Wall -Wextra -Werror -Wshadow -Wconversion -Wno-sign-conversion)
 find_package(Threads REQUIRED)
+find_program(MAKEBIN_CC NAMES cc gcc REQUIRED)
+
+# The library's dynamic symbol table names exactly what the lists in
+# tests/exports name, whatever the compiler made visible: a linker version
+# script made from every list keeps the rest (internal C++ helpers, the
+# private C++ runtime) local. Editing or adding a list re-runs the
+# configuration, which rewrites the script.
+set(EXPORT_MAP ${CMAKE_BINARY_DIR}/makebin.map)
+set(EXPORT_GLOBALS "")
+foreach(list ${EXPORT_LISTS})
+  file(STRINGS ${list} names REGEX "^[^#]")
+  foreach(name ${names})
+    string(STRIP "${name}" name)
+    if(name)
+      string(APPEND EXPORT_GLOBALS "    ${name};\n")
+    endif()
+  endforeach()
+endforeach()
+file(CONFIGURE OUTPUT ${EXPORT_MAP} CONTENT "{\n  global:\n${EXPORT_GLOBALS}  local: *;\n};\n" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${EXPORT_LISTS})
 
 function(makebin_arch arch flag)
   set(libdir ${CMAKE_BINARY_DIR}/lib/${arch})
@@ -34,8 +54,13 @@ function(makebin_arch arch flag)
   target_include_directories(makebin_${arch} PUBLIC ${includes})
   # The host JVM brings its own C++ runtime or none at all: carry ours inside
   # and keep its symbols private, so the library needs nothing beyond libc.
+  # -Bsymbolic-functions: the library's calls to its own exports
+  # (EndConnection, KS_DB_Create, ...) stay inside it, whatever another
+  # library loaded earlier calls its functions.
   target_link_options(makebin_${arch} PRIVATE ${flag} -static-libstdc++ -static-libgcc
-                      -Wl,--no-undefined -Wl,--exclude-libs,ALL -Wl,--as-needed)
+                      -Wl,--no-undefined -Wl,--exclude-libs,ALL -Wl,--as-needed
+                      -Wl,--version-script=${EXPORT_MAP} -Wl,-Bsymbolic-functions)
+  set_target_properties(makebin_${arch} PROPERTIES LINK_DEPENDS ${EXPORT_MAP})
 
   add_library(gtest_${arch} STATIC ${GTEST_SRC}/src/gtest-all.cc ${GTEST_SRC}/src/gtest_main.cc)
   target_include_directories(gtest_${arch} SYSTEM PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
@@ -75,4 +100,8 @@ function(makebin_arch arch flag)
   add_test(NAME ${arch}.exports
            COMMAND ${PROJECT_SOURCE_DIR}/cmake/check-exports.sh $<TARGET_FILE:makebin_${arch}>
                    ${EXPORT_LISTS})
+  # The headers that declare exported C functions are C11 as well as C++.
+  add_test(NAME ${arch}.c_client
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/exports/c-client.sh ${MAKEBIN_CC} ${flag}
+                   ${libdir} ${CMAKE_BINARY_DIR}/c_client_${arch} ${includes})
 endfunction()

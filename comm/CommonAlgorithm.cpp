@@ -3,7 +3,8 @@
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
-#include <time.h>
+
+#include "SysCalls.h"
 
 CommonAlgorithm::~CommonAlgorithm() {}
 
@@ -26,10 +27,4 @@ void CommonAlgorithm::PrintWithWSALastError(std::string& destination, std::strin
     destination = message + strerror(err);
 }
 
-uint64_t CommonAlgorithm::GetTime() {
-    struct timespec now;
-    // CLOCK_MONOTONIC cannot fail with a valid pointer; a zero time would
-    // only make a limit fire late, never early.
-    if (clock_gettime(CLOCK_MONOTONIC, &now) != 0) return 0;
-    return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
-}
+uint64_t CommonAlgorithm::GetTime() { return Sys().NowMs(); }

@@ -23,8 +23,9 @@ public:
     /* destination = message + strerror(errno). */
     static void PrintWithWSALastError(std::string& destination, std::string message);
 
-    /* Milliseconds of a monotonic clock: time limits must follow the wall,
-     * not the processor time of a busy host process. */
+    /* Milliseconds of a monotonic clock (the system-call table's): time
+     * limits must follow the wall, not the processor time of a busy host
+     * process. */
     static uint64_t GetTime();
 };
 

@@ -23,8 +23,13 @@ void Communication::PresetHeader(int16_t cmd, KS_S32 magic) {
     m_cmd = cmd;
 }
 
+/* A start of either kind first ends a link of the other kind: a serial
+ * port left open under a network link would stay locked against every other
+ * program until the host exits, as EndConnection reaches only the kind in
+ * use. */
 bool Communication::StartConnection(const char* ip, int16_t port) {
     if (ip == nullptr || port < 0) return false;
+    if (UART::IsOpen()) EndSerialLink();
     m_connType = kNetwork;
     return m_ethernet.StartConnection(ip, port);
 }
@@ -35,6 +40,8 @@ bool Communication::StartConnection(const char* portName, KS_S32 timeout, KS_U32
                                     KS_U8 dataBits, KS_U8 stopBits, KS_U8 parity,
                                     KS_U32 flowControl) {
     if (portName == nullptr || timeout <= 0) return false;
+    // The network link keeps no connection; ending it only says it is over.
+    if (m_connType == kNetwork) m_ethernet.EndConnection();
     m_connType = kSerial;
     return m_uart.StartConnection(portName, timeout, baudRate, dataBits, stopBits, parity,
                                   flowControl);
@@ -45,6 +52,12 @@ bool Communication::StartConnection(const char* portName, KS_S32 timeout, KS_U32
 bool Communication::EndConnection() {
     if (m_connType == kNetwork) return m_ethernet.EndConnection();
     if (m_connType != kSerial) return false;
+    return EndSerialLink();
+}
+
+/* The end-of-link frame tells the board's console to switch back, then the
+ * port is closed. */
+bool Communication::EndSerialLink() {
     KS_WRITE_MSG endOfLink;
     memset(&endOfLink, 0, sizeof endOfLink);
     KS_MSG_SetHeader(&endOfLink, m_magic, kUartSwitchCmd, 0);

@@ -18,6 +18,7 @@ public:
     /* A zero magic keeps the preset one; the command is always taken. */
     void PresetHeader(int16_t cmd, KS_S32 magic);
 
+    /* Either start first ends a link of the other kind. */
     bool StartConnection(const char* ip, int16_t port);
     bool StartConnection(const char* portName, KS_S32 timeout, KS_U32 baudRate, KS_U8 dataBits,
                          KS_U8 stopBits, KS_U8 parity, KS_U32 flowControl);
@@ -35,6 +36,7 @@ public:
 private:
     enum ConnType { kNone = 0, kNetwork = 1, kSerial = 2 };
 
+    bool EndSerialLink();
     template <typename MSG>
     void FillRecord(MSG* msg, const void* data, KS_S32 dataLen, KS_S32 magic, int16_t cmd) const;
 

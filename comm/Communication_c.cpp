@@ -3,50 +3,112 @@
 #include <stdint.h>
 
 #include <mutex>
+#include <string>
 
 #include "Communication.h"
+#include "entry_guard.h"
+#include "link_access.h"
 
 namespace {
 
 /* The link of the process, alive from library load to unload. */
 Communication gCommunicator;
 /* Serialises every use of gCommunicator: a request from one thread must not
- * interleave its frames with another's on the one link. */
+ * interleave its frames with another's on the one link. Held for a whole
+ * exchange, which may last seconds. */
 std::mutex gLinkMutex;
 
-typedef std::lock_guard<std::mutex> LinkLock;
+typedef std::lock_guard<std::mutex> Lock;
+
+/* A copy of the link's failure text, taken at the end of every call on the
+ * link, under a lock of its own that is held only for the copy: reading the
+ * text never waits behind an exchange with the board. */
+class PublishedText {
+public:
+    void Publish(const char* text) {
+        Lock lock(m_mutex);
+        m_present = text != nullptr;
+        if (m_present) m_text = text;
+    }
+    bool Copy(std::string& out) {
+        Lock lock(m_mutex);
+        if (!m_present) return false;
+        out = m_text;
+        return true;
+    }
+
+private:
+    std::mutex m_mutex;
+    bool m_present = false;
+    std::string m_text;
+};
+
+PublishedText gText;
+
+/* Publishes the link's text when a call ends, however it ends. A copy that
+ * cannot be made (no memory) leaves the previous text readable: better an
+ * older text than none, and a destructor must not throw. */
+class TextPublisher {
+public:
+    TextPublisher() = default;
+    TextPublisher(const TextPublisher&) = delete;
+    TextPublisher& operator=(const TextPublisher&) = delete;
+    ~TextPublisher() {
+        try {
+            gText.Publish(gCommunicator.GetStrErr());
+        } catch (...) {
+        }
+    }
+};
+
+/* Runs one step on the link under its lock and publishes the text after
+ * it; 1 when the step succeeded, 0 when it failed or threw. */
+template <typename Step>
+int OnLink(Step step) {
+    return GuardedEntry(0, [&step] {
+        Lock lock(gLinkMutex);
+        TextPublisher publisher;
+        return step() ? 1 : 0;
+    });
+}
 
 int16_t LowCommand(int cmd) { return static_cast<int16_t>(cmd); }
+
+/* The port is narrowed as the network transport keeps it: a port above
+ * 32767 becomes negative and is refused. */
+bool StartEthernet(const char* ip, int port) {
+    return gCommunicator.StartConnection(ip, static_cast<int16_t>(port));
+}
 
 }  // namespace
 
 extern "C" {
 
 void PresetHeaderCmd(int cmd) {
-    LinkLock lock(gLinkMutex);
-    gCommunicator.PresetHeader(LowCommand(cmd), 0);
+    OnLink([cmd] {
+        gCommunicator.PresetHeader(LowCommand(cmd), 0);
+        return true;
+    });
 }
 
 void PresetHeader(int magic, int cmd) {
-    LinkLock lock(gLinkMutex);
-    gCommunicator.PresetHeader(LowCommand(cmd), magic);
+    OnLink([magic, cmd] {
+        gCommunicator.PresetHeader(LowCommand(cmd), magic);
+        return true;
+    });
 }
 
-/* The port is narrowed as the network transport keeps it: a port above
- * 32767 becomes negative and is refused. */
 int StartEthernetConnection(const char* ip, int port) {
-    LinkLock lock(gLinkMutex);
-    return gCommunicator.StartConnection(ip, static_cast<int16_t>(port)) ? 1 : 0;
+    return OnLink([=] { return StartEthernet(ip, port); });
 }
 
 int StartUARTConnection(const char* portName, int timeout, unsigned int baudRate,
                         unsigned char dataBits, unsigned char stopBits, unsigned char parity,
                         unsigned int flowControl) {
-    LinkLock lock(gLinkMutex);
-    return gCommunicator.StartConnection(portName, timeout, baudRate, dataBits, stopBits, parity,
-                                         flowControl)
-               ? 1
-               : 0;
+    return OnLink([=] {
+        return gCommunicator.StartConnection(portName, timeout, baudRate, dataBits, stopBits,
+                                             parity, flowControl);
+    });
 }
 
 int StartUARTConnectionWithoutParam(const char* portName, int timeout) {
@@ -54,13 +116,13 @@ int StartUARTConnectionWithoutParam(const char* portName, int timeout) {
 }
 
 int EndConnection(void) {
-    LinkLock lock(gLinkMutex);
-    return gCommunicator.EndConnection() ? 1 : 0;
+    return OnLink([] { return gCommunicator.EndConnection(); });
 }
 
 int ReadMSG(const void* data, int dataLen, void* recvBuf, int recvLen, int magic, int cmd) {
-    LinkLock lock(gLinkMutex);
-    return gCommunicator.ReadMSG(data, dataLen, recvBuf, recvLen, magic, LowCommand(cmd)) ? 1 : 0;
+    return OnLink([=] {
+        return gCommunicator.ReadMSG(data, dataLen, recvBuf, recvLen, magic, LowCommand(cmd));
+    });
 }
 
 int ReadMSGWithoutCmd(const void* data, int dataLen, void* recvBuf, int recvLen) {
@@ -68,23 +130,41 @@ int ReadMSGWithoutCmd(const void* data, int dataLen, void* recvBuf, int recvLen)
 }
 
 int WriteMSG(const void* data, int dataLen, int magic, int cmd) {
-    LinkLock lock(gLinkMutex);
-    return gCommunicator.WriteMSG(data, dataLen, magic, LowCommand(cmd)) ? 1 : 0;
+    return OnLink(
+        [=] { return gCommunicator.WriteMSG(data, dataLen, magic, LowCommand(cmd)); });
 }
 
 int WriteMSGWithoutCmd(const void* data, int dataLen) { return WriteMSG(data, dataLen, 0, 0); }
 
+/* The text is this thread's own copy: no other thread's call can change or
+ * free it under the caller. */
 const char* GetStrErr(void) {
-    LinkLock lock(gLinkMutex);
-    return gCommunicator.GetStrErr();
+    return GuardedEntry(static_cast<const char*>(nullptr), []() -> const char* {
+        thread_local std::string copy;
+        return gText.Copy(copy) ? copy.c_str() : nullptr;
+    });
 }
 
 }  // extern "C"
 
-bool GetStrErrCopy(std::string& out) {
-    LinkLock lock(gLinkMutex);
-    const char* text = gCommunicator.GetStrErr();
-    if (text == nullptr) return false;
-    out = text;
-    return true;
+bool GetStrErrCopy(std::string& out) { return gText.Copy(out); }
+
+bool StartUARTConnectionWithCmd(const char* portName, int timeout, unsigned int baudRate,
+                                unsigned char dataBits, unsigned char stopBits,
+                                unsigned char parity, unsigned int flowControl, int cmd) {
+    return OnLink([=] {
+        if (!gCommunicator.StartConnection(portName, timeout, baudRate, dataBits, stopBits,
+                                           parity, flowControl))
+            return false;
+        gCommunicator.PresetHeader(LowCommand(cmd), 0);
+        return true;
+    }) == 1;
+}
+
+bool StartEthernetConnectionWithCmd(const char* ip, int port, int cmd) {
+    return OnLink([=] {
+        if (!StartEthernet(ip, port)) return false;
+        gCommunicator.PresetHeader(LowCommand(cmd), 0);
+        return true;
+    }) == 1;
 }

@@ -7,11 +7,13 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <new>
 
 #include "CommonAlgorithm.h"
+#include "Deadline.h"
+#include "SysCalls.h"
+#include "entry_guard.h"
 #include "scoperelease.h"
 
 std::string Ethernet::m_ip;
@@ -31,38 +33,19 @@ const KS_U8 kFinalRespond = 0xE0;
 
 enum Direction { kSend, kReceive };
 
-/* poll() until `fd` is ready for `events` or `deadline` (GetTime) passes;
- * on time-out errno is ETIMEDOUT so that the failure text says so. A
- * signal that interrupts the wait does not shorten or end it. */
-int WaitReady(int fd, short events, uint64_t deadline, short* revents) {
-    int savedErrno = errno;
-    for (;;) {
-        uint64_t now = CommonAlgorithm::GetTime();
-        int wait = now >= deadline ? 0 : static_cast<int>(deadline - now);
-        struct pollfd entry = {fd, events, 0};
-        int ready = poll(&entry, 1, wait);
-        if (ready < 0 && errno == EINTR) {
-            errno = savedErrno;
-            continue;
-        }
-        if (revents != nullptr) *revents = entry.revents;
-        return ready;
-    }
-}
-
-/* Moves exactly n bytes, each partial step waiting in poll(), the whole
- * within kTransferLimitMs of real time. MSG_NOSIGNAL: a board that hangs
- * up fails the request instead of killing the host with SIGPIPE. */
+/* Moves exactly n bytes, waiting in poll() whenever the socket is not ready,
+ * the whole within kTransferLimitMs of real time (errno ETIMEDOUT after it).
+ * MSG_NOSIGNAL: a board that hangs up fails the request instead of killing
+ * the host with SIGPIPE. */
 bool Transfer(int fd, KS_U8* buffer, size_t n, Direction direction) {
-    uint64_t deadline = CommonAlgorithm::GetTime() + kTransferLimitMs;
+    Deadline deadline(kTransferLimitMs);
     size_t done = 0;
     while (done < n) {
-        int ready = WaitReady(fd, direction == kSend ? POLLOUT : POLLIN, deadline, nullptr);
-        if (ready == 0) errno = ETIMEDOUT;
-        if (ready <= 0) return false;
+        short revents = 0;
+        if (deadline.Poll(fd, direction == kSend ? POLLOUT : POLLIN, &revents) <= 0) return false;
         ssize_t moved = direction == kSend
-                            ? send(fd, buffer + done, n - done, MSG_NOSIGNAL | MSG_DONTWAIT)
-                            : recv(fd, buffer + done, n - done, MSG_DONTWAIT);
+                            ? Sys().Send(fd, buffer + done, n - done, MSG_NOSIGNAL | MSG_DONTWAIT)
+                            : Sys().Recv(fd, buffer + done, n - done, MSG_DONTWAIT);
         if (moved > 0) {
             done += static_cast<size_t>(moved);
         } else if (moved == 0) {
@@ -78,14 +61,15 @@ bool Transfer(int fd, KS_U8* buffer, size_t n, Direction direction) {
 /* Why a connect in progress did not complete, or "" once it has. */
 std::string AwaitConnect(int fd) {
     short revents = 0;
-    int ready = WaitReady(fd, POLLOUT, CommonAlgorithm::GetTime() + kConnectLimitMs, &revents);
+    int ready = Deadline(kConnectLimitMs).Poll(fd, POLLOUT, &revents);
     if (ready < 0) return "Failed to select";
     if (ready == 0) return "select over time";
     // A failed connect shows as an error or hang-up, which still counts as done.
     if ((revents & (POLLOUT | POLLERR | POLLHUP)) == 0) return "Failed to FD_ISSET";
     int error = 0;
     socklen_t length = sizeof error;
-    if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return "Failed to getsockopt";
+    if (Sys().GetSockOpt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        return "Failed to getsockopt";
     if (error == 0) return "";
     char text[128];
     snprintf(text, sizeof text, "getsockopt error. error: %d, %s", error, strerror(error));
@@ -100,9 +84,11 @@ Ethernet::~Ethernet() {}
 
 bool Ethernet::StartConnection(const char* ip, int16_t port) {
     if (ip == nullptr || port < 0) return false;
-    m_ip = ip;
-    m_port = port;
-    return true;
+    return GuardedEntry(false, [ip, port] {
+        m_ip = ip;
+        m_port = port;
+        return true;
+    });
 }
 
 bool Ethernet::EndConnection() { return true; }
@@ -111,7 +97,7 @@ const char* Ethernet::GetErrorPrint() { return m_strPrint.c_str(); }
 
 bool Ethernet::CloseSocket() {
     if (m_sockClient != -1) {
-        close(m_sockClient);  // nothing to recover if close fails: the descriptor is gone
+        Sys().Close(m_sockClient);  // nothing to recover if close fails: the descriptor is gone
         m_sockClient = -1;
     }
     return true;
@@ -120,7 +106,11 @@ bool Ethernet::CloseSocket() {
 /* The socket stays non-blocking for its whole life: every later send and
  * receive waits in poll() with a limit instead of blocking. */
 bool Ethernet::CreateSocket(const char* ip, int16_t port) {
-    m_sockClient = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    return GuardedEntry(false, [ip, port] { return Connect(ip, port); });
+}
+
+bool Ethernet::Connect(const char* ip, int16_t port) {
+    m_sockClient = Sys().Socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (m_sockClient == -1) {
         CommonAlgorithm::PrintWithWSALastError(m_strPrint, "Failed to make socket.");
         return false;
@@ -139,7 +129,7 @@ bool Ethernet::CreateSocket(const char* ip, int16_t port) {
     peer.sin_addr.s_addr = address;
 
     std::string reason;
-    if (connect(m_sockClient, reinterpret_cast<struct sockaddr*>(&peer), sizeof peer) != 0)
+    if (Sys().Connect(m_sockClient, reinterpret_cast<struct sockaddr*>(&peer), sizeof peer) != 0)
         reason = errno == EINPROGRESS ? AwaitConnect(m_sockClient) : "connect errno not EINPROGRESS";
     if (!reason.empty()) {
         CommonAlgorithm::PrintWithLastError(m_strPrint, reason + "Failed to connect the ip and port.");
@@ -151,12 +141,12 @@ bool Ethernet::CreateSocket(const char* ip, int16_t port) {
 
 bool Ethernet::ReadMSG(KS_READ_MSG* msg) {
     if (msg == nullptr || msg->pData == nullptr || msg->pRecvData == nullptr) return false;
-    return Request(*msg, msg, "Failed to read. ");
+    return GuardedEntry(false, [msg] { return Request(*msg, msg, "Failed to read. "); });
 }
 
 bool Ethernet::WriteMSG(KS_WRITE_MSG* msg) {
     if (msg == nullptr || msg->pData == nullptr) return false;
-    return Request(*msg, nullptr, "Failed to write. ");
+    return GuardedEntry(false, [msg] { return Request(*msg, nullptr, "Failed to write. "); });
 }
 
 bool Ethernet::Fail(const std::string& text) {
@@ -168,7 +158,7 @@ bool Ethernet::Fail(const std::string& text) {
  * whole frame again on it, at most kAttempts frames in all. */
 template <typename MSG>
 bool Ethernet::Request(const MSG& msg, KS_READ_MSG* reply, const std::string& what) {
-    if (!CreateSocket(m_ip.c_str(), m_port)) return false;
+    if (!Connect(m_ip.c_str(), m_port)) return false;
     ScopeRelease closer([] { CloseSocket(); });
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         Attempt outcome = SendFrame(msg, reply, what);
@@ -218,7 +208,7 @@ bool Ethernet::ReceiveReply(KS_READ_MSG* reply, const std::string& what) {
     KS_U8 sum[KS_MSG_SUM_LEN];
     if (!Transfer(m_sockClient, sum, sizeof sum, kReceive))
         return Fail(what + "Failed to receive checksum.");
-    reply->u32RecvCheckSum = KS_MSG_GetU32(sum);
+    reply->u32RecvCheckSum = KS_DecodeU32(sum);
     if (reply->u32RecvCheckSum != CommonAlgorithm::GetCheckSum(reply->pRecvData, reply->u16RecvLen))
         return Fail(what + "Failed to check checksum.");
     return true;

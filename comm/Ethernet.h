@@ -29,6 +29,7 @@ private:
     enum Attempt { kDone, kRetry, kFailed };
     enum Respond { kRespondMatched, kRespondWrong, kRespondMissing };
 
+    static bool Connect(const char* ip, int16_t port);
     template <typename MSG>
     static bool Request(const MSG& msg, KS_READ_MSG* reply, const std::string& what);
     template <typename MSG>

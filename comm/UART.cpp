@@ -7,11 +7,13 @@
 #include <string.h>
 #include <sys/file.h>
 #include <termios.h>
-#include <unistd.h>
 
 #include <new>
 
 #include "CommonAlgorithm.h"
+#include "Deadline.h"
+#include "SysCalls.h"
+#include "entry_guard.h"
 #include "scoperelease.h"
 
 const char UART::SHELL_CMD[] = "kest_pq_tool.sh";
@@ -42,6 +44,8 @@ UART::~UART() {}
 
 const char* UART::GetErrorPrint() { return m_strPrint.c_str(); }
 
+bool UART::IsOpen() { return m_hComm != -1; }
+
 bool UART::FailWith(const std::string& message) {
     CommonAlgorithm::PrintWithLastError(m_strPrint, message);
     return false;
@@ -57,31 +61,37 @@ bool UART::FailAppending(const std::string& message) {
 bool UART::StartConnection(const char* portName, KS_S32 /*timeout*/, KS_U32 /*baudRate*/,
                            KS_U8 /*dataBits*/, KS_U8 /*stopBits*/, KS_U8 /*parity*/,
                            KS_U32 /*flowControl*/) {
-    // A new start ends the link before it, releasing its port and lock.
-    ClosePort();
-    m_bConnected = false;
-    if (!OpenPort(portName)) return false;
-    // The text of a start in which nothing later goes wrong.
-    CommonAlgorithm::PrintWithLastError(m_strPrint, portName);
-    SetRawLine();
-    if (fcntl(m_hComm, F_SETFL, 0) != 0) FailWith("Failed to set fcntl.");
-    if (!SendInfo(reinterpret_cast<const KS_U8*>(SHELL_CMD), sizeof SHELL_CMD - 1)) {
-        FailWith("Failed to send SHELL_CMD.");
-        ClosePort();  // a half-started link must not keep the port from others
-        return false;
-    }
-    m_bConnected = true;
-    return true;
+    return GuardedEntry(false, [this, portName] {
+        // A new start ends the link before it, releasing its port and lock.
+        ClosePort();
+        m_bConnected = false;
+        if (!OpenPort(portName)) return false;
+        // A half-started link must not keep the port from others.
+        ScopeRelease giveUp([] { ClosePort(); });
+        // The text of a start in which nothing later goes wrong.
+        CommonAlgorithm::PrintWithLastError(m_strPrint, portName);
+        SetRawLine();
+        // The port stays non-blocking for its whole life: every send and
+        // receive waits in poll() against its limit, so a line that stops
+        // taking bytes (flow control stuck, a hung console) fails the request
+        // instead of holding the caller, and the link, for ever.
+        if (Sys().SetStatusFlags(m_hComm, O_NONBLOCK) != 0) FailWith("Failed to set fcntl.");
+        if (!Send(reinterpret_cast<const KS_U8*>(SHELL_CMD), sizeof SHELL_CMD - 1))
+            return FailWith("Failed to send SHELL_CMD.");
+        giveUp.Dismiss();
+        m_bConnected = true;
+        return true;
+    });
 }
 
-/* O_NONBLOCK only for the open itself, so that a line without carrier
- * cannot hang it; O_NOCTTY so that the port never becomes the host's
- * controlling terminal. The lock keeps two programs off one line. */
+/* O_NONBLOCK, so that a line without carrier cannot hang the open;
+ * O_NOCTTY so that the port never becomes the host's controlling terminal.
+ * The lock keeps two programs off one line. */
 bool UART::OpenPort(const char* portName) {
-    int fd = open(portName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd != -1 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    int fd = Sys().Open(portName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd != -1 && Sys().Flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int lockErrno = errno;
-        close(fd);
+        Sys().Close(fd);
         errno = lockErrno;
         fd = -1;
     }
@@ -93,7 +103,7 @@ bool UART::OpenPort(const char* portName) {
 
 void UART::SetRawLine() {
     struct termios line;
-    if (tcgetattr(m_hComm, &line) != 0) {
+    if (Sys().TcGetAttr(m_hComm, &line) != 0) {
         FailWith("Failed to set comm param.");
         return;
     }
@@ -105,15 +115,15 @@ void UART::SetRawLine() {
     line.c_cc[VTIME] = 0;  // a read returns at once with what is there
     line.c_cc[VMIN] = 0;
     if (cfsetispeed(&line, B115200) != 0 || cfsetospeed(&line, B115200) != 0 ||
-        tcsetattr(m_hComm, TCSANOW, &line) != 0)
+        Sys().TcSetAttr(m_hComm, TCSANOW, &line) != 0)
         FailWith("Failed to set comm param.");
 }
 
 /* Results are not looked at: the port is being given up either way. */
 void UART::ClosePort() {
     if (m_hComm == -1) return;
-    (void)tcflush(m_hComm, TCIOFLUSH);
-    (void)close(m_hComm);
+    (void)Sys().TcFlush(m_hComm, TCIOFLUSH);
+    (void)Sys().Close(m_hComm);
     m_hComm = -1;
 }
 
@@ -125,30 +135,35 @@ bool UART::EndConnection() {
 
 bool UART::SwitchBeforeEndConn(const KS_U8* data, KS_U32 len) {
     if (data == nullptr) return false;
-    if (!SendInfo(data, len)) return FailWith("Failed to send switch header.");
-    KS_U8 answer = 0;  // any value will do
-    if (!RecvTotalInfo(&answer, 1)) return FailAppending("Failed to receive 0xA0 respond.");
-    return true;
+    return GuardedEntry(false, [data, len] {
+        if (!Send(data, len)) return FailWith("Failed to send switch header.");
+        KS_U8 answer = 0;  // any value will do
+        if (!Receive(&answer, 1)) return FailAppending("Failed to receive 0xA0 respond.");
+        return true;
+    });
 }
 
 bool UART::WriteMSG(KS_WRITE_MSG* msg) {
     if (msg == nullptr || msg->pData == nullptr || !m_bConnected) return false;
-    return SendRequest(*msg, "Failed to write. ");
+    return GuardedEntry(false, [msg] { return SendRequest(*msg, "Failed to write. "); });
 }
 
 bool UART::ReadMSG(KS_READ_MSG* msg) {
     if (msg == nullptr || msg->pData == nullptr || msg->pRecvData == nullptr || !m_bConnected)
         return false;
-    const std::string what = "Failed to read. ";
-    if (!SendRequest(*msg, what)) return false;
-    if (!RecvTotalInfo(msg->pRecvData, msg->u16RecvLen))
-        return FailAppending(what + "Failed to receive data.");
-    KS_U8 sum[KS_MSG_SUM_LEN];
-    if (!RecvTotalInfo(sum, sizeof sum)) return FailAppending(what + "Failed to receive checksum.");
-    msg->u32RecvCheckSum = KS_MSG_GetU32(sum);
-    if (msg->u32RecvCheckSum != CommonAlgorithm::GetCheckSum(msg->pRecvData, msg->u16RecvLen))
-        return FailWith(what + "Failed to check checksum.");
-    return true;
+    return GuardedEntry(false, [msg] {
+        const std::string what = "Failed to read. ";
+        if (!SendRequest(*msg, what)) return false;
+        if (!Receive(msg->pRecvData, msg->u16RecvLen))
+            return FailAppending(what + "Failed to receive data.");
+        KS_U8 sum[KS_MSG_SUM_LEN];
+        if (!Receive(sum, sizeof sum))
+            return FailAppending(what + "Failed to receive checksum.");
+        msg->u32RecvCheckSum = KS_DecodeU32(sum);
+        if (msg->u32RecvCheckSum != CommonAlgorithm::GetCheckSum(msg->pRecvData, msg->u16RecvLen))
+            return FailWith(what + "Failed to check checksum.");
+        return true;
+    });
 }
 
 /* The two halves of a request; a read's reply follows them. A request goes
@@ -157,7 +172,7 @@ template <typename MSG>
 bool UART::SendRequest(const MSG& msg, const std::string& what) {
     KS_U8 header[KS_MSG_HEAD_LEN];
     KS_MSG_PutHeader(msg, header);
-    if (!SendInfo(header, sizeof header)) return FailWith(what + "Failed to send header.");
+    if (!Send(header, sizeof header)) return FailWith(what + "Failed to send header.");
     if (!AwaitRespond(kFirstRespond, what, "0xA0")) return false;
 
     KS_U32 partLength = static_cast<KS_U32>(msg.u16DataLen) + KS_MSG_SUM_LEN;
@@ -168,13 +183,13 @@ bool UART::SendRequest(const MSG& msg, const std::string& what) {
         part = nullptr;
     });
     KS_MSG_PutDataPart(msg, part);
-    if (!SendInfo(part, partLength)) return FailWith(what + "Failed to send data and checksum.");
+    if (!Send(part, partLength)) return FailWith(what + "Failed to send data and checksum.");
     return AwaitRespond(kSecondRespond, what, "0xB0");
 }
 
 bool UART::AwaitRespond(KS_U8 expected, const std::string& what, const char* name) {
     KS_U8 respond = 0;
-    if (!RecvTotalInfo(&respond, 1))
+    if (!Receive(&respond, 1))
         return FailAppending(what + "Failed to receive " + name + " respond.");
     if (respond != expected) return FailWith(what + "Failed to check " + name + " respond.");
     return true;
@@ -187,44 +202,59 @@ bool UART::FailOverTime(const char* format, KS_U32 count) {
     return FailAppending(text);
 }
 
+/* The primitives as the class offers them; the exchanges above call the
+ * unguarded ones inside their own guard. */
+bool UART::SendInfo(const KS_U8* data, KS_U32 len) {
+    return GuardedEntry(false, [data, len] { return Send(data, len); });
+}
+
+bool UART::RecvTotalInfo(KS_U8* buf, KS_U32 len) {
+    return GuardedEntry(false, [buf, len] { return Receive(buf, len); });
+}
+
 /* Only stale input is discarded before a send. Discarding output as well
  * would throw away bytes of our own last send still on their way, such as
  * the start text when a request follows it at once. A device that is no
- * terminal has nothing to discard. */
-bool UART::SendInfo(const KS_U8* data, KS_U32 len) {
-    if (tcflush(m_hComm, TCIFLUSH) != 0 && errno != ENOTTY) return FailWith("Failed to send data.");
-    uint64_t start = CommonAlgorithm::GetTime();
+ * terminal has nothing to discard.
+ *
+ * The bytes go out as the line takes them; whenever it takes none, the send
+ * waits in poll() for room, TIME_OUT ms of real time in all. A send that
+ * completed is a success even if the limit passed meanwhile. */
+bool UART::Send(const KS_U8* data, KS_U32 len) {
+    if (Sys().TcFlush(m_hComm, TCIFLUSH) != 0 && errno != ENOTTY)
+        return FailWith("Failed to send data.");
+    Deadline deadline(static_cast<uint64_t>(TIME_OUT));
     KS_U32 sent = 0;
     while (sent < len) {
-        ssize_t n = write(m_hComm, data + sent, len - sent);
-        if (n > 0)
+        ssize_t n = Sys().Write(m_hComm, data + sent, len - sent);
+        if (n > 0) {
             sent += static_cast<KS_U32>(n);
-        else if (n == 0 || errno != EINTR)
-            break;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0 || errno != EAGAIN) {
+            if (n == 0) errno = EIO;  // a line that takes nothing and says nothing
+            return FailWith("Failed to send data.");
+        }
+        if (!AwaitLine(POLLOUT, deadline)) {
+            if (errno == ETIMEDOUT) return FailOverTime("Sent %lu Bytes. ", sent);
+            return FailWith("Failed to send data.");
+        }
     }
-    if (sent != len) return FailWith("Failed to send data.");
-    if (CommonAlgorithm::GetTime() - start > static_cast<uint64_t>(TIME_OUT))
-        return FailOverTime("Sent %lu Bytes. ", sent);
     return true;
 }
 
 /* Waits in poll(), never spinning, TIME_OUT ms of real time in all. A
  * buffer completed is a success even if the limit passed meanwhile. */
-bool UART::RecvTotalInfo(KS_U8* buf, KS_U32 len) {
-    uint64_t deadline = CommonAlgorithm::GetTime() + static_cast<uint64_t>(TIME_OUT);
+bool UART::Receive(KS_U8* buf, KS_U32 len) {
+    Deadline deadline(static_cast<uint64_t>(TIME_OUT));
     KS_U32 received = 0;
     while (received < len) {
-        uint64_t now = CommonAlgorithm::GetTime();
-        if (now >= deadline) return FailOverTime("Receive %lu Bytes. ", received);
-        struct pollfd entry = {m_hComm, POLLIN, 0};
-        int ready = poll(&entry, 1, static_cast<int>(deadline - now));
-        if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
-        if (ready < 0) return FailAppending("");
-        if (entry.revents & POLLNVAL) {
-            errno = EBADF;
+        if (!AwaitLine(POLLIN, deadline)) {
+            if (errno == ETIMEDOUT) return FailOverTime("Receive %lu Bytes. ", received);
             return FailAppending("");
         }
-        ssize_t n = read(m_hComm, buf + received, len - received);
+        ssize_t n = Sys().Read(m_hComm, buf + received, len - received);
         if (n > 0) {
             received += static_cast<KS_U32>(n);
         } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
@@ -232,6 +262,20 @@ bool UART::RecvTotalInfo(KS_U8* buf, KS_U32 len) {
             if (n == 0) errno = EIO;
             return FailAppending("");
         }
+    }
+    return true;
+}
+
+/* False with errno ETIMEDOUT when the deadline passed, or with the reason
+ * when the port cannot be waited on. A hang-up or error counts as ready:
+ * the read or write that follows reports it. */
+bool UART::AwaitLine(short events, const Deadline& deadline) {
+    short revents = 0;
+    int ready = deadline.Poll(m_hComm, events, &revents);
+    if (ready <= 0) return false;
+    if (revents & POLLNVAL) {
+        errno = EBADF;
+        return false;
     }
     return true;
 }

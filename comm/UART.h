@@ -10,13 +10,16 @@
 
 #include "ks_msg.h"
 
+class Deadline;
+
 class UART {
 public:
     UART();
     virtual ~UART();
 
     /* Opens and locks the port, sets it to raw 115200 8N1 whatever the
-     * arguments ask, and sends the board's console SHELL_CMD. */
+     * arguments ask, and sends the board's console SHELL_CMD. The port is
+     * non-blocking: no send or receive waits longer than TIME_OUT ms. */
     bool StartConnection(const char* portName, KS_S32 timeout, KS_U32 baudRate, KS_U8 dataBits,
                          KS_U8 stopBits, KS_U8 parity, KS_U32 flowControl);
     bool EndConnection();
@@ -25,7 +28,10 @@ public:
     bool WriteMSG(KS_WRITE_MSG* msg);
     bool ReadMSG(KS_READ_MSG* msg);
     const char* GetErrorPrint();
+    /* True while a port is open, connected or not. */
+    static bool IsOpen();
 
+    /* The two primitives of every exchange, each bounded by TIME_OUT. */
     bool SendInfo(const KS_U8* data, KS_U32 len);
     bool RecvTotalInfo(KS_U8* buf, KS_U32 len);
 
@@ -33,13 +39,16 @@ public:
     static const KS_S32 TIME_OUT = 5000;
 
 private:
-    bool OpenPort(const char* portName);
-    void SetRawLine();
+    static bool OpenPort(const char* portName);
+    static void SetRawLine();
     static void ClosePort();
     template <typename MSG>
-    bool SendRequest(const MSG& msg, const std::string& what);
-    bool AwaitRespond(KS_U8 expected, const std::string& what, const char* name);
-    bool FailOverTime(const char* format, KS_U32 count);
+    static bool SendRequest(const MSG& msg, const std::string& what);
+    static bool AwaitRespond(KS_U8 expected, const std::string& what, const char* name);
+    static bool FailOverTime(const char* format, KS_U32 count);
+    static bool Send(const KS_U8* data, KS_U32 len);
+    static bool Receive(KS_U8* buf, KS_U32 len);
+    static bool AwaitLine(short events, const Deadline& deadline);
 
     /* Both record a failure and return false, so a failing step reads
      * `return FailWith(...)`. FailAppending keeps the words the failing

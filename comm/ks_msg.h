@@ -10,11 +10,8 @@
 #include <string.h>
 
 #include "CommonAlgorithm.h"
+#include "ks_coding.h"
 #include "ks_type.h"
-
-/* The header goes out as it lies in memory; that is only the wire order on a
- * little-endian host, which both targets are. */
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "frame layout assumes little endian");
 
 enum {
     KS_MSG_HEAD_LEN = 12,
@@ -49,34 +46,33 @@ typedef struct ksREAD_MSG {
 static_assert(offsetof(KS_READ_MSG, u32HeadCheckSum) == 8, "header fields must be packed");
 static_assert(offsetof(KS_WRITE_MSG, u32HeadCheckSum) == 8, "header fields must be packed");
 
-inline void KS_MSG_PutU32(KS_U8* out, KS_U32 value) {
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<KS_U8>(value >> (8 * i));
-}
-
-inline KS_U32 KS_MSG_GetU32(const KS_U8* in) {
-    return static_cast<KS_U32>(in[0]) | static_cast<KS_U32>(in[1]) << 8 |
-           static_cast<KS_U32>(in[2]) << 16 | static_cast<KS_U32>(in[3]) << 24;
-}
-
 /* Sets the header fields and seals them with their checksum. */
 template <typename MSG>
 void KS_MSG_SetHeader(MSG* msg, KS_U32 magic, KS_U16 cmd, KS_U16 dataLen) {
     msg->u32Magic = magic;
     msg->u16Cmd = cmd;
     msg->u16DataLen = dataLen;
-    msg->u32HeadCheckSum = CommonAlgorithm::GetCheckSum(msg, 8);
+    KS_U8 wire[8];
+    KS_EncodeU32(wire, magic);
+    KS_EncodeLE(wire + 4, cmd, 2);
+    KS_EncodeLE(wire + 6, dataLen, 2);
+    msg->u32HeadCheckSum = CommonAlgorithm::GetCheckSum(wire, sizeof wire);
 }
 
+/* The 12 header bytes, little-endian whatever the host. */
 template <typename MSG>
 void KS_MSG_PutHeader(const MSG& msg, KS_U8* out) {
-    memcpy(out, &msg, KS_MSG_HEAD_LEN);
+    KS_EncodeU32(out, msg.u32Magic);
+    KS_EncodeLE(out + 4, msg.u16Cmd, 2);
+    KS_EncodeLE(out + 6, msg.u16DataLen, 2);
+    KS_EncodeU32(out + 8, msg.u32HeadCheckSum);
 }
 
 /* The data and its checksum, as the serial link sends them after the header. */
 template <typename MSG>
 void KS_MSG_PutDataPart(const MSG& msg, KS_U8* out) {
     if (msg.u16DataLen > 0) memcpy(out, msg.pData, msg.u16DataLen);
-    KS_MSG_PutU32(out + msg.u16DataLen, msg.u32DataCheckSum);
+    KS_EncodeU32(out + msg.u16DataLen, msg.u32DataCheckSum);
 }
 
 /* The whole request frame, u16DataLen + 16 bytes. */

@@ -30,7 +30,9 @@ typedef struct ksDB_KEY_S {
 /* Size of every database buffer, and so of every panel bin file. */
 #define KS_DB_IMAGE_SIZE 819200u
 
+#ifdef __cplusplus
 extern "C" {
+#endif
 
 void KS_DB_SetMaxDBSize(char* chipSeriesChar);
 KS_S32 KS_DB_Create(KS_DB_S* pstDB);
@@ -43,6 +45,8 @@ KS_S32 KS_DB_InsertKey(KS_DB_TABLE_S* pstTable, KS_DB_KEY_S* pstKey);
 KS_S32 KS_DB_DeleteKey(KS_DB_TABLE_S* pstTable, KS_CHAR* KeyName);
 KS_S32 KS_DB_GetKeyByName(KS_DB_TABLE_S* pstTable, KS_CHAR* KeyName, KS_DB_KEY_S* pstKey);
 
-}  // extern "C"
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
 
 #endif

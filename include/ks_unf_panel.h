@@ -10,7 +10,7 @@
 #include "ks_type.h"
 
 /* Common-mode voltage of the LVDS lines. */
-typedef enum ksUNF_PANEL_LVDS_VOLTAGE_E : KS_U32 {
+typedef enum ksUNF_PANEL_LVDS_VOLTAGE_E KS_ENUM_U32 {
     KS_UNF_PANEL_LVDS_VOLTAGE_1250MV = 0,
     KS_UNF_PANEL_LVDS_VOLTAGE_1100MV = 1,
     KS_UNF_PANEL_LVDS_VOLTAGE_1150MV = 2,
@@ -23,7 +23,7 @@ typedef enum ksUNF_PANEL_LVDS_VOLTAGE_E : KS_U32 {
 } KS_UNF_PANEL_LVDS_VOLTAGE_E;
 
 /* LVDS drive swing. */
-typedef enum ksUNF_PANEL_LVDS_CURRENT_E : KS_U32 {
+typedef enum ksUNF_PANEL_LVDS_CURRENT_E KS_ENUM_U32 {
     KS_UNF_PANEL_LVDS_CURRENT_200MV = 0,
     KS_UNF_PANEL_LVDS_CURRENT_150MV = 1,
     KS_UNF_PANEL_LVDS_CURRENT_250MV = 2,
@@ -36,7 +36,7 @@ typedef enum ksUNF_PANEL_LVDS_CURRENT_E : KS_U32 {
 } KS_UNF_PANEL_LVDS_CURRENT_E;
 
 /* LVDS spread-spectrum frequency; values start at 2. */
-typedef enum ksUNF_PANEL_LVDS_SSFREQ_E : KS_U32 {
+typedef enum ksUNF_PANEL_LVDS_SSFREQ_E KS_ENUM_U32 {
     KS_UNF_PANEL_LVDS_SSFREQ_93P75KHZ = 2,
     KS_UNF_PANEL_LVDS_SSFREQ_62P5KHZ = 3,
     KS_UNF_PANEL_LVDS_SSFREQ_46P875KHZ = 4,
@@ -45,7 +45,7 @@ typedef enum ksUNF_PANEL_LVDS_SSFREQ_E : KS_U32 {
 } KS_UNF_PANEL_LVDS_SSFREQ_E;
 
 /* V-by-One spread-spectrum frequency; values start at 2. */
-typedef enum ksUNF_PANEL_VBO_SSFREQ_E : KS_U32 {
+typedef enum ksUNF_PANEL_VBO_SSFREQ_E KS_ENUM_U32 {
     KS_UNF_PANEL_VBO_SSFREQ_46P875KHZ = 2,
     KS_UNF_PANEL_VBO_SSFREQ_31P250KHZ = 3,
     KS_UNF_PANEL_VBO_SSFREQ_23P438KHZ = 4,
@@ -54,7 +54,7 @@ typedef enum ksUNF_PANEL_VBO_SSFREQ_E : KS_U32 {
 } KS_UNF_PANEL_VBO_SSFREQ_E;
 
 /* Flip and mirror. */
-typedef enum ksUNF_PANEL_FLIP_TYPE_E : KS_U32 {
+typedef enum ksUNF_PANEL_FLIP_TYPE_E KS_ENUM_U32 {
     KS_UNF_PANEL_FLIP_TYPE_NONE = 0,
     KS_UNF_PANEL_FLIP_TYPE_FLIP = 1,
     KS_UNF_PANEL_FLIP_TYPE_MIRROR = 2,
@@ -63,7 +63,7 @@ typedef enum ksUNF_PANEL_FLIP_TYPE_E : KS_U32 {
 } KS_UNF_PANEL_FLIP_TYPE_E;
 
 /* Fixed output rate, older layout. */
-typedef enum ksUNF_PANEL_FIXRATE_TYPE_E_R100 : KS_U32 {
+typedef enum ksUNF_PANEL_FIXRATE_TYPE_E_R100 KS_ENUM_U32 {
     KS_UNF_PANEL_FIXRATE_TYPE_NONE_R100 = 0,
     KS_UNF_PANEL_FIXRATE_TYPE_50HZ_R100 = 1,
     KS_UNF_PANEL_FIXRATE_TYPE_60HZ_R100 = 2,
@@ -71,7 +71,7 @@ typedef enum ksUNF_PANEL_FIXRATE_TYPE_E_R100 : KS_U32 {
 } KS_UNF_PANEL_FIXRATE_TYPE_E_R100;
 
 /* Fixed output rate, newer layout. */
-typedef enum ksUNF_PANEL_FIXRATE_TYPE_E_R120 : KS_U32 {
+typedef enum ksUNF_PANEL_FIXRATE_TYPE_E_R120 KS_ENUM_U32 {
     KS_UNF_PANEL_FIXRATE_TYPE_NONE = 0,
     KS_UNF_PANEL_FIXRATE_TYPE_FHD_50HZ = 1,
     KS_UNF_PANEL_FIXRATE_TYPE_FHD_60HZ = 2,
@@ -83,7 +83,7 @@ typedef enum ksUNF_PANEL_FIXRATE_TYPE_E_R120 : KS_U32 {
 } KS_UNF_PANEL_FIXRATE_TYPE_E_R120;
 
 /* Number of links; the terminator is spelled with LVDS. */
-typedef enum ksUNF_PANEL_LINKTYPE_E : KS_U32 {
+typedef enum ksUNF_PANEL_LINKTYPE_E KS_ENUM_U32 {
     KS_UNF_PANEL_LINKTYPE_1LINK = 0,
     KS_UNF_PANEL_LINKTYPE_2LINK = 1,
     KS_UNF_PANEL_LINKTYPE_4LINK = 2,
@@ -92,7 +92,7 @@ typedef enum ksUNF_PANEL_LINKTYPE_E : KS_U32 {
 } KS_UNF_PANEL_LINKTYPE_E;
 
 /* Pixel stream routed to an LVDS link. */
-typedef enum ksUNF_PANEL_LVDS_LINKMAP_E : KS_U32 {
+typedef enum ksUNF_PANEL_LVDS_LINKMAP_E KS_ENUM_U32 {
     KS_UNF_PANEL_LVDS_LINKMAP_PIXEL0 = 0,
     KS_UNF_PANEL_LVDS_LINKMAP_PIXEL1 = 1,
     KS_UNF_PANEL_LVDS_LINKMAP_PIXEL2 = 2,
@@ -101,7 +101,7 @@ typedef enum ksUNF_PANEL_LVDS_LINKMAP_E : KS_U32 {
 } KS_UNF_PANEL_LVDS_LINKMAP_E;
 
 /* Bits per colour; 6 bit comes after 12 bit. */
-typedef enum ksUNF_PANEL_BITWIDTH_E : KS_U32 {
+typedef enum ksUNF_PANEL_BITWIDTH_E KS_ENUM_U32 {
     KS_UNF_PANEL_BITWIDTH_8BIT = 0,
     KS_UNF_PANEL_BITWIDTH_10BIT = 1,
     KS_UNF_PANEL_BITWIDTH_12BIT = 2,
@@ -110,7 +110,7 @@ typedef enum ksUNF_PANEL_BITWIDTH_E : KS_U32 {
 } KS_UNF_PANEL_BITWIDTH_E;
 
 /* LVDS bit mapping. */
-typedef enum ksUNF_PANEL_LVDS_FMT_E : KS_U32 {
+typedef enum ksUNF_PANEL_LVDS_FMT_E KS_ENUM_U32 {
     KS_UNF_PANEL_LVDS_FMT_VESA = 0,
     KS_UNF_PANEL_LVDS_FMT_JEIDA = 1,
     KS_UNF_PANEL_LVDS_FMT_FP = 2,
@@ -118,7 +118,7 @@ typedef enum ksUNF_PANEL_LVDS_FMT_E : KS_U32 {
 } KS_UNF_PANEL_LVDS_FMT_E;
 
 /* Resolution class. */
-typedef enum ksUNF_PANEL_PANEL_TYPE_E : KS_U32 {
+typedef enum ksUNF_PANEL_PANEL_TYPE_E KS_ENUM_U32 {
     KS_UNF_PANEL_TYPE_FHD = 0,
     KS_UNF_PANEL_TYPE_4K = 1,
     KS_UNF_PANEL_TYPE_FHD_4K_30_MISC = 2,
@@ -129,7 +129,7 @@ typedef enum ksUNF_PANEL_PANEL_TYPE_E : KS_U32 {
 } KS_UNF_PANEL_TYPE_E;
 
 /* V-by-One data mode. */
-typedef enum ksUNF_PANEL_VBO_DATAMODE_E : KS_U32 {
+typedef enum ksUNF_PANEL_VBO_DATAMODE_E KS_ENUM_U32 {
     KS_UNF_PANEL_VBO_DATAMODE_30BIT444 = 0,
     KS_UNF_PANEL_VBO_DATAMODE_36BIT444 = 1,
     KS_UNF_PANEL_VBO_DATAMODE_24BIT444 = 2,
@@ -141,7 +141,7 @@ typedef enum ksUNF_PANEL_VBO_DATAMODE_E : KS_U32 {
 } KS_UNF_PANEL_VBO_DATAMODE_E;
 
 /* V-by-One byte mode; the value is the byte count itself. */
-typedef enum ksUNF_PANEL_VBO_BYTE_NUM_E : KS_U32 {
+typedef enum ksUNF_PANEL_VBO_BYTE_NUM_E KS_ENUM_U32 {
     KS_UNF_PANEL_VBO_BYTE_NUM_3 = 3,
     KS_UNF_PANEL_VBO_BYTE_NUM_4 = 4,
     KS_UNF_PANEL_VBO_BYTE_NUM_5 = 5,
@@ -149,7 +149,7 @@ typedef enum ksUNF_PANEL_VBO_BYTE_NUM_E : KS_U32 {
 } KS_UNF_PANEL_VBO_BYTE_NUM;
 
 /* V-by-One drive swing. */
-typedef enum ksUNF_PANEL_VBO_CURRENT_E : KS_U32 {
+typedef enum ksUNF_PANEL_VBO_CURRENT_E KS_ENUM_U32 {
     KS_UNF_PANEL_VBO_CURRENT_300MV = 0,
     KS_UNF_PANEL_VBO_CURRENT_200MV = 1,
     KS_UNF_PANEL_VBO_CURRENT_250MV = 2,
@@ -159,7 +159,7 @@ typedef enum ksUNF_PANEL_VBO_CURRENT_E : KS_U32 {
 } KS_UNF_PANEL_VBO_CURRENT_E;
 
 /* V-by-One pre-emphasis. */
-typedef enum ksUNF_PANEL_VBO_EMP_E : KS_U32 {
+typedef enum ksUNF_PANEL_VBO_EMP_E KS_ENUM_U32 {
     KS_UNF_PANEL_VBO_EMP_0DB = 0,
     KS_UNF_PANEL_VBO_EMP_2DB = 1,
     KS_UNF_PANEL_VBO_EMP_3P5DB = 2,
@@ -168,7 +168,7 @@ typedef enum ksUNF_PANEL_VBO_EMP_E : KS_U32 {
 } KS_UNF_PANEL_VBO_EMP_E;
 
 /* Panel interface. */
-typedef enum ksUNF_PANEL_INTFTYPE_E : KS_U32 {
+typedef enum ksUNF_PANEL_INTFTYPE_E KS_ENUM_U32 {
     KS_UNF_PANEL_PANEL_INTFTYPE_LVDS = 0,
     KS_UNF_PANEL_PANEL_INTFTYPE_VBONE = 1,
     KS_UNF_PANEL_PANEL_INTFTYPE_MINLVDS = 2,
@@ -176,7 +176,7 @@ typedef enum ksUNF_PANEL_INTFTYPE_E : KS_U32 {
 } KS_UNF_PANEL_INTFTYPE_E;
 
 /* 3D format; the values have gaps. */
-typedef enum ksUNF_DISP_3D_E : KS_U32 {
+typedef enum ksUNF_DISP_3D_E KS_ENUM_U32 {
     KS_UNF_DISP_2D = 0,
     KS_UNF_DISP_3D_SBS = 2,
     KS_UNF_DISP_3D_FS = 4,
@@ -186,7 +186,7 @@ typedef enum ksUNF_DISP_3D_E : KS_U32 {
 } KS_UNF_DISP_3D_E;
 
 /* Image division, newer layout. */
-typedef enum ksUNF_PANEL_DIVISION_TYPE_E : KS_U32 {
+typedef enum ksUNF_PANEL_DIVISION_TYPE_E KS_ENUM_U32 {
     KS_UNF_PANEL_DIVISION_ONE_OE = 0,
     KS_UNF_PANEL_DIVISION_ONE = 1,
     KS_UNF_PANEL_DIVISION_TWO = 2,
@@ -195,7 +195,7 @@ typedef enum ksUNF_PANEL_DIVISION_TYPE_E : KS_U32 {
 } KS_UNF_PANEL_DIVISION_TYPE_E;
 
 /* Image division, older layout. */
-typedef enum ksUNF_PANEL_DIVISION_MODE_E : KS_U32 {
+typedef enum ksUNF_PANEL_DIVISION_MODE_E KS_ENUM_U32 {
     KS_UNF_PANEL_ONE_DIVISION_NORMAL_MODE = 0,
     KS_UNF_PANEL_ONE_DIVISION_OE_MODE = 1,
     KS_UNF_PANEL_TWO_DIVISION_MODE = 2,
@@ -203,7 +203,7 @@ typedef enum ksUNF_PANEL_DIVISION_MODE_E : KS_U32 {
 } KS_UNF_PANEL_DIVISION_MODE_E;
 
 /* How a timing change is applied. */
-typedef enum ksUNF_PANEL_TIMING_CHANGE_E : KS_U32 {
+typedef enum ksUNF_PANEL_TIMING_CHANGE_E KS_ENUM_U32 {
     KS_UNF_PANEL_TIMING_CHANGE_INSTANT = 0,
     KS_UNF_PANEL_TIMING_CHANGE_GRADUAL_VT = 1,
     KS_UNF_PANEL_TIMING_CHANGE_GRADUAL_HT = 2,
@@ -212,7 +212,7 @@ typedef enum ksUNF_PANEL_TIMING_CHANGE_E : KS_U32 {
 } KS_UNF_PANEL_TIMING_CHANGE_E;
 
 /* Board storage medium holding the panel index. */
-typedef enum ksPANEL_INDEX_STORE_MEDIA_E : KS_U32 {
+typedef enum ksPANEL_INDEX_STORE_MEDIA_E KS_ENUM_U32 {
     KS_PANEL_INDEX_STORE_MEDIA_EEPROM = 0,
     KS_PANEL_INDEX_STORE_MEDIA_SPI_FLASH = 1,
     KS_PANEL_INDEX_STORE_MEDIA_NAND_FLASH = 2,

@@ -7,6 +7,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include "entry_guard.h"
 #include "jni_ref.h"
 
 namespace {
@@ -44,10 +45,8 @@ jstring NewStringFromBytes(JNIEnv* env, const char* text, const char* charsetNam
     return static_cast<jstring>(result);
 }
 
-}  // namespace
-
-char* JStringToWindows(JNIEnv* pJNIEnv, jstring jstr) {
-    JNIEnv* env = pJNIEnv;
+/* The bytes of jstr in the JVM's default charset, malloc'ed and terminated. */
+char* ConvertToBytes(JNIEnv* env, jstring jstr) {
     if (DropPendingException(env) || jstr == nullptr) return nullptr;
     if (env->EnsureLocalCapacity(2) < 0) return nullptr;
 
@@ -76,12 +75,20 @@ char* JStringToWindows(JNIEnv* pJNIEnv, jstring jstr) {
     return out;
 }
 
+}  // namespace
+
+char* JStringToWindows(JNIEnv* pJNIEnv, jstring jstr) {
+    return GuardedEntry(static_cast<char*>(nullptr), [=] { return ConvertToBytes(pJNIEnv, jstr); });
+}
+
 jstring CStr2Jstring(JNIEnv* env, const char* pat) {
-    return NewStringFromBytes(env, pat, "UTF-8");
+    return GuardedEntry(static_cast<jstring>(nullptr),
+                        [=] { return NewStringFromBytes(env, pat, "UTF-8"); });
 }
 
 jstring WindowsTojstring(JNIEnv* env, char* str) {
-    return NewStringFromBytes(env, str, "UTF8");
+    return GuardedEntry(static_cast<jstring>(nullptr),
+                        [=] { return NewStringFromBytes(env, str, "UTF8"); });
 }
 
 int fopen_s(FILE** _f, const char* _fileName, const char* _mode) {

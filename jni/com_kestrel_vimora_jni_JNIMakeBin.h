@@ -1,6 +1,6 @@
 /* Native methods of com.kestrel.vimora.jni.JNIMakeBin, the string
  * conversions every operation uses, and the command values of the board
- * panel exchange. */
+ * panel exchange. Plain C: usable from C and C++. */
 #ifndef COM_KESTREL_VIMORA_JNI_JNIMAKEBIN_H
 #define COM_KESTREL_VIMORA_JNI_JNIMAKEBIN_H
 
@@ -25,7 +25,9 @@ typedef enum ksPANEL_DBG_CMD {
     PANEL_CMD_BUTT = 2
 } KS_PANEL_DBG_CMD;
 
+#ifdef __cplusplus
 extern "C" {
+#endif
 
 /* A malloc'ed, zero-terminated copy of the string's bytes in the JVM's
  * default charset, or NULL (null string or pending exception: the exception
@@ -69,6 +71,8 @@ JNIEXPORT jint JNICALL Java_com_kestrel_vimora_jni_JNIMakeBin_readPanelDataFromB
 JNIEXPORT jstring JNICALL Java_com_kestrel_vimora_jni_JNIMakeBin_getStrError(JNIEnv* env,
                                                                             jobject jobj);
 
-}  // extern "C"
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
 
 #endif

@@ -9,7 +9,9 @@
 
 #include "ks_unf_panel.h"
 
+#ifdef __cplusplus
 extern "C" {
+#endif
 
 KS_UNF_PANEL_VBO_BYTE_NUM TransIDToEnVb1ByteNum(KS_S32 id);
 KS_UNF_PANEL_VBO_EMP_E TransIDToEnVb1Emphasis(KS_S32 id);
@@ -42,6 +44,8 @@ KS_S32 TransEnDivisionTypeToID(KS_UNF_PANEL_DIVISION_TYPE_E num);
 KS_S32 TransEnDivisionTypeToIDR100(KS_UNF_PANEL_DIVISION_MODE_E num);
 KS_S32 TransKsBoolToID(KS_BOOL u32SelectID);
 
-}  // extern "C"
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
 
 #endif

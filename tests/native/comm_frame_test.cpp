@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "board_sim_process.h"
-#include "comm/Communication_c.h"
+#include "comm_test_support.h"
 
 namespace {
 
-class CommFrame : public ::testing::Test {
+class CommFrame : public BoardLinkTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(sim.Start({"--tcp", "0"}));

@@ -3,6 +3,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "board_sim_process.h"
+#include "comm_stuck_line.h"
 #include "comm_test_support.h"
 
 namespace {
@@ -34,7 +37,9 @@ void ExpectWaitedWithoutSpinning(double wall, double cpu) {
 
 }  // namespace
 
-TEST(CommSerial, ALinkStartsWithTheStartTextCarriesEveryByteValueAndEndsWithItsFrame) {
+class CommSerial : public BoardLinkTest {};
+
+TEST_F(CommSerial, ALinkStartsWithTheStartTextCarriesEveryByteValueAndEndsWithItsFrame) {
     BoardSimProcess sim;
     ASSERT_TRUE(sim.Start({"--pty"}));
     // Serial parameters are taken and not applied.
@@ -73,7 +78,7 @@ TEST(CommSerial, ALinkStartsWithTheStartTextCarriesEveryByteValueAndEndsWithItsF
     EXPECT_EQ(kStartRecord, sim.Records().at(4));
 }
 
-TEST(CommSerial, APortMissingOrHeldByAnotherFailsTheStartWithTheSerialText) {
+TEST_F(CommSerial, APortMissingOrHeldByAnotherFailsTheStartWithTheSerialText) {
     const std::string prefix = "Can not connect to the Serial Port! It may be in use or not exist.";
     std::vector<unsigned char> image(324);
     EXPECT_EQ(0, StartUARTConnectionWithoutParam("/dev/no-such-tty", 5000));
@@ -102,7 +107,7 @@ TEST(CommSerial, APortMissingOrHeldByAnotherFailsTheStartWithTheSerialText) {
     EXPECT_EQ(1, WritePanel(image)) << LinkText();
 }
 
-TEST(CommSerial, ADeviceThatIsNoTerminalStartsWithoutItsSettingsAndFailsAtItsFirstAnswer) {
+TEST_F(CommSerial, ADeviceThatIsNoTerminalStartsWithoutItsSettingsAndFailsAtItsFirstAnswer) {
     ASSERT_EQ(1, StartUARTConnectionWithoutParam("/dev/null", 5000));
     EXPECT_EQ("Failed to set comm param.Inappropriate ioctl for device errno:25", LinkText());
     std::vector<unsigned char> image(324);
@@ -116,7 +121,7 @@ TEST(CommSerial, ADeviceThatIsNoTerminalStartsWithoutItsSettingsAndFailsAtItsFir
     EXPECT_EQ(1, EndConnection());
 }
 
-TEST(CommSerial, EachBoardFaultFailsItsRequestOnlyAndTheNextOneSucceeds) {
+TEST_F(CommSerial, EachBoardFaultFailsItsRequestOnlyAndTheNextOneSucceeds) {
     struct Case {
         const char* fault;
         bool read;
@@ -156,7 +161,7 @@ TEST(CommSerial, EachBoardFaultFailsItsRequestOnlyAndTheNextOneSucceeds) {
     }
 }
 
-TEST(CommSerial, ASilentBoardFailsAfterFiveSecondsOfRealTimeWithoutSpinning) {
+TEST_F(CommSerial, ASilentBoardFailsAfterFiveSecondsOfRealTimeWithoutSpinning) {
     BoardSimProcess sim;
     ASSERT_TRUE(StartLink(&sim, {"--fault", "silent"}));
     std::vector<unsigned char> image(324);
@@ -171,7 +176,7 @@ TEST(CommSerial, ASilentBoardFailsAfterFiveSecondsOfRealTimeWithoutSpinning) {
     EXPECT_EQ(1, WritePanel(image)) << LinkText();
 }
 
-TEST(CommSerial, AReplyCutOffFailsAfterFiveSecondsWithTheBytesReceived) {
+TEST_F(CommSerial, AReplyCutOffFailsAfterFiveSecondsWithTheBytesReceived) {
     BoardSimProcess sim;
     ASSERT_TRUE(StartLink(&sim, {"--fault", "close-mid-reply"}));
     std::vector<unsigned char> image(324);
@@ -185,7 +190,7 @@ TEST(CommSerial, AReplyCutOffFailsAfterFiveSecondsWithTheBytesReceived) {
     EXPECT_EQ(1, ReadPanel(&image)) << LinkText();
 }
 
-TEST(CommSerial, ABoardThatVanishesFailsTheRequestAtOnce) {
+TEST_F(CommSerial, ABoardThatVanishesFailsTheRequestAtOnce) {
     BoardSimProcess sim;
     ASSERT_TRUE(StartLink(&sim, {"--fault", "silent"}));
     std::thread unplug([&sim] {
@@ -201,7 +206,7 @@ TEST(CommSerial, ABoardThatVanishesFailsTheRequestAtOnce) {
               LinkText().find("Failed to write. Failed to receive 0xA0 respond.")) << LinkText();
 }
 
-TEST(CommSerial, ThreadsSharingTheLinkNeverInterleaveTheirExchanges) {
+TEST_F(CommSerial, ThreadsSharingTheLinkNeverInterleaveTheirExchanges) {
     BoardSimProcess sim;
     ASSERT_TRUE(StartLink(&sim, {}));
     auto work = [](unsigned seed, int* failures) {
@@ -221,4 +226,55 @@ TEST(CommSerial, ThreadsSharingTheLinkNeverInterleaveTheirExchanges) {
     EXPECT_EQ(0, failures[0]);
     EXPECT_EQ(0, failures[1]);
     EXPECT_EQ(1u + 60u, sim.Records().size());
+}
+
+TEST_F(CommSerial, ANetworkStartEndsTheSerialLinkAndGivesThePortUp) {
+    BoardSimProcess sim;
+    ASSERT_TRUE(StartLink(&sim, {}));
+    ASSERT_EQ(1, StartEthernetConnection("127.0.0.1", 1000));
+    // The serial link was ended as EndConnection ends it: with its frame.
+    std::vector<std::string> records = sim.Records();
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ("4b535456" "0010" "0000", records[1].substr(0, 16));
+    ASSERT_EQ(1, EndConnection());
+
+    int other = open(sim.PtyPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_NE(-1, other);
+    EXPECT_EQ(0, flock(other, LOCK_EX | LOCK_NB)) << "the port is still locked";
+    close(other);
+}
+
+/* Real time: about 5 s. */
+TEST_F(CommSerial, ASendIntoALineThatStopsTakingBytesFailsAfterFiveSecondsAndTheTextStaysReadable) {
+    StuckLine peer(false);
+    ASSERT_FALSE(peer.Path().empty());
+    PresetHeaderCmd(kPanelCmd);
+    ASSERT_EQ(1, StartUARTConnectionWithoutParam(peer.Path().c_str(), 5000)) << LinkText();
+    const std::string before = LinkText();
+
+    std::atomic<bool> sending(true);
+    double slowest = 0;
+    int answers = 0;
+    std::thread asker([&] {
+        while (sending) {
+            double start = WallSeconds();
+            bool same = GetStrErr() != nullptr && before == GetStrErr() && before == LinkText();
+            slowest = std::max(slowest, WallSeconds() - start);
+            if (same) ++answers;
+            usleep(20 * 1000);
+        }
+    });
+    std::vector<unsigned char> data(65535, 0x5A);
+    double wall = WallSeconds();
+    EXPECT_EQ(0, WriteMSGWithoutCmd(data.data(), static_cast<int>(data.size())));
+    wall = WallSeconds() - wall;
+    sending = false;
+    asker.join();
+
+    EXPECT_GE(wall, 4.9);
+    EXPECT_LT(wall, 5.5);
+    EXPECT_LT(slowest, 0.1) << "the text waited behind the send";
+    EXPECT_GT(answers, 100);
+    EXPECT_EQ("Failed to write. Failed to send data and checksum.Connection timed out errno:110",
+              LinkText());
 }

@@ -31,7 +31,9 @@ TEST(CommLink, NothingIsSentOrReportedBeforeAStart) {
     EXPECT_EQ(nullptr, GetStrErr());
 }
 
-TEST(CommTcp, PanelImagesGoAndComeBackUnchangedAlsoAfterTheLinkEnds) {
+class CommTcp : public BoardLinkTest {};
+
+TEST_F(CommTcp, PanelImagesGoAndComeBackUnchangedAlsoAfterTheLinkEnds) {
     BoardSimProcess sim;
     ASSERT_TRUE(StartLink(&sim, {}));
     for (size_t size : {324u, 364u}) {
@@ -48,7 +50,7 @@ TEST(CommTcp, PanelImagesGoAndComeBackUnchangedAlsoAfterTheLinkEnds) {
     EXPECT_EQ(PanelImage(364, 364), back);
 }
 
-TEST(CommTcp, AWrongFirstRespondSendsTheFrameAgainUpToThreeFrames) {
+TEST_F(CommTcp, AWrongFirstRespondSendsTheFrameAgainUpToThreeFrames) {
     BoardSimProcess sim;
     ASSERT_TRUE(StartLink(&sim, {"--fault", "bad-first=4"}));
     std::vector<unsigned char> image = PanelImage(324, 1);
@@ -66,7 +68,7 @@ TEST(CommTcp, AWrongFirstRespondSendsTheFrameAgainUpToThreeFrames) {
     EXPECT_EQ(records.front(), records.back());
 }
 
-TEST(CommTcp, EachBoardFaultFailsItsRequestOnlyAndTheNextOneSucceeds) {
+TEST_F(CommTcp, EachBoardFaultFailsItsRequestOnlyAndTheNextOneSucceeds) {
     struct Case {
         const char* fault;
         bool read;
@@ -98,7 +100,7 @@ TEST(CommTcp, EachBoardFaultFailsItsRequestOnlyAndTheNextOneSucceeds) {
     }
 }
 
-TEST(CommTcp, ConnectFailuresNameTheirCause) {
+TEST_F(CommTcp, ConnectFailuresNameTheirCause) {
     BoardSimProcess gone;
     ASSERT_TRUE(gone.Start({"--tcp", "0"}));
     ASSERT_EQ(0, gone.Stop());
@@ -117,7 +119,7 @@ TEST(CommTcp, ConnectFailuresNameTheirCause) {
     }
 }
 
-TEST(CommTcp, APortAbove32767IsRefusedAndTheLinkStaysAsItWas) {
+TEST_F(CommTcp, APortAbove32767IsRefusedAndTheLinkStaysAsItWas) {
     BoardSimProcess sim;
     ASSERT_TRUE(StartLink(&sim, {"--fault", "bad-first"}));
     std::vector<unsigned char> image(324);
@@ -131,7 +133,7 @@ TEST(CommTcp, APortAbove32767IsRefusedAndTheLinkStaysAsItWas) {
     EXPECT_EQ(3u, sim.Records().size());
 }
 
-TEST(CommTcp, ASilentBoardFailsAfterFiveSecondsOfRealTimeWithoutSpinning) {
+TEST_F(CommTcp, ASilentBoardFailsAfterFiveSecondsOfRealTimeWithoutSpinning) {
     BoardSimProcess sim;
     ASSERT_TRUE(StartLink(&sim, {"--fault", "silent"}));
     std::vector<unsigned char> image(324);

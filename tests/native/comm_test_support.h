@@ -8,9 +8,23 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "comm/Communication_c.h"
+#include "comm/link_access.h"
 
 const int kPanelCmd = 0x8000;
+const int kDefaultMagic = 0x5654534B;  // "KSTV"
+
+/* The link is process-wide: each test ends it and puts the presets back as
+ * a fresh process has them, so the tests pass in any order in one process. */
+class BoardLinkTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        EndConnection();
+        PresetHeader(kDefaultMagic, 0);
+    }
+};
 const unsigned char kReadInfo[4] = {0, 0, 0, 0};
 
 /* A panel info image holding every byte value, 0x11 and 0x13 included. */
