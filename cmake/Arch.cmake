@@ -104,4 +104,7 @@ function(makebin_arch arch flag)
   add_test(NAME ${arch}.c_client
            COMMAND ${PROJECT_SOURCE_DIR}/tests/exports/c-client.sh ${MAKEBIN_CC} ${flag}
                    ${libdir} ${CMAKE_BINARY_DIR}/c_client_${arch} ${includes})
+  if(arch STREQUAL i386 AND MAKEBIN_I386_EMULATOR)
+    set_tests_properties(${arch}.c_client PROPERTIES ENVIRONMENT RUN_WITH=${MAKEBIN_I386_EMULATOR})
+  endif()
 endfunction()
