@@ -97,10 +97,12 @@ private:
     bool FindValue(const char* table, const char* key, KS_U32 size, BinFault missing,
                    KS_U32* valueAt);
     bool FindBodyTable(KS_U32* begin, KS_U32* end);
+    bool Ready();
 
     BinFileSource* m_source;
     PanelGeneration m_generation = PanelGeneration::kR100;
     KS_U32 m_used = 0;
+    bool m_open = false;
     BinStatus m_status;
 };
 

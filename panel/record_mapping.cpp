@@ -4,6 +4,10 @@
 
 #include <string.h>
 
+#include <atomic>
+#include <new>
+
+#include "ks_coding.h"
 #include "panel/modified_utf8.h"
 #include "panel/option_translate.h"
 
@@ -21,15 +25,58 @@ static_assert(sizeof(jchar) == sizeof(KS_U16), "UTF-16 units");
 bool Failed(JNIEnv* env) { return env->ExceptionCheck() == JNI_TRUE; }
 
 /* Members are little-endian; storing only `width` bytes is what truncates
- * an int into a 16-bit or 8-bit member. */
+ * an int into a 16-bit or 8-bit member. Each width is its own case so that
+ * the common 4-byte member is one store, not a loop. */
 void StoreMember(KS_U8* at, size_t width, KS_U32 value) {
-    for (size_t i = 0; i < width; ++i) at[i] = static_cast<KS_U8>(value >> (8 * i));
+    switch (width) {
+        case 4:
+            KS_EncodeLE(at, value, 4);
+            break;
+        case 2:
+            KS_EncodeLE(at, value, 2);
+            break;
+        default:
+            KS_EncodeLE(at, value, width);
+            break;
+    }
 }
 
 KS_U32 LoadMember(const KS_U8* at, size_t width) {
-    KS_U32 value = 0;
-    for (size_t i = width; i-- > 0;) value = value << 8 | at[i];
-    return value;
+    return width == 4 ? KS_DecodeLE(at, 4) : KS_DecodeLE(at, width);
+}
+
+/* Field identifiers of one class for one layout, kept for the life of the
+ * process: looking 86 fields up by name costs more than converting the
+ * panel. The class is held weakly, so it may still be unloaded; the
+ * identifiers are used only while IsSameObject finds the class the same.
+ * One entry per layout, published once and never changed or freed. */
+struct KnownIds {
+    jweak cls;
+    jfieldID ids[kMaxRecordFields];
+};
+
+std::atomic<KnownIds*>* KnownIdsOf(const RecordLayout& layout) {
+    static std::atomic<KnownIds*> r100{nullptr}, r120{nullptr}, header{nullptr};
+    if (&layout == &R100BodyLayout()) return &r100;
+    if (&layout == &R120BodyLayout()) return &r120;
+    if (&layout == &PanelHeaderLayout()) return &header;
+    return nullptr;
+}
+
+void RememberIds(JNIEnv* env, std::atomic<KnownIds*>* slot, jclass cls, const jfieldID* ids,
+                 size_t count) {
+    if (slot == nullptr || slot->load(std::memory_order_acquire) != nullptr) return;
+    KnownIds* entry = new (std::nothrow) KnownIds;
+    if (entry == nullptr) return;
+    entry->cls = env->NewWeakGlobalRef(cls);
+    memcpy(entry->ids, ids, count * sizeof *ids);
+    KnownIds* none = nullptr;
+    if (entry->cls != nullptr &&
+        slot->compare_exchange_strong(none, entry, std::memory_order_acq_rel))
+        return;
+    /* Another thread was first, or the JVM had no room for the reference. */
+    if (entry->cls != nullptr) env->DeleteWeakGlobalRef(entry->cls);
+    delete entry;
 }
 
 KS_U32 ToMember(const FieldSpec& def, jint value) {
@@ -82,22 +129,35 @@ bool RecordMapper::Bind(LocalRef<jclass> cls) {
     if (!cls) return false;
     if (m_class && m_env->IsSameObject(m_class.get(), cls.get())) return true;
     m_class.reset();
-    bool found = ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
-        m_ids[i] = m_env->GetFieldID(cls.get(), def.name, FieldSignature(def.kind));
-        return m_ids[i] != nullptr;
-    });
-    if (!found) return false;
+    const size_t count = FieldCount(m_layout);
+    std::atomic<KnownIds*>* slot = KnownIdsOf(m_layout);
+    const KnownIds* known = slot != nullptr ? slot->load(std::memory_order_acquire) : nullptr;
+    if (known != nullptr && m_env->IsSameObject(known->cls, cls.get())) {
+        memcpy(m_ids, known->ids, count * sizeof m_ids[0]);
+    } else {
+        bool found = ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
+            m_ids[i] = m_env->GetFieldID(cls.get(), def.name, FieldSignature(def.kind));
+            return m_ids[i] != nullptr;
+        });
+        if (!found) return false;
+        RememberIds(m_env, slot, cls.get(), m_ids, count);
+    }
     m_class.reset(cls.release());
     return true;
 }
 
 bool RecordMapper::ToRecord(jobject object, void* record) {
+    if (record == nullptr) return false;
+    memset(record, 0, m_layout.recordSize);
+    return ToZeroedRecord(object, record);
+}
+
+bool RecordMapper::ToZeroedRecord(jobject object, void* record) {
     /* With an exception pending the JVM allows almost no call. */
     if (object == nullptr || record == nullptr || Failed(m_env)) return false;
     /* The object's own class: a subclass converts with its own fields. */
     if (!Bind(LocalRef<jclass>(m_env, m_env->GetObjectClass(object)))) return false;
     KS_U8* bytes = static_cast<KS_U8*>(record);
-    memset(bytes, 0, m_layout.recordSize);
     bool stored = ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
         if (def.kind == FieldKind::kText) return StoreText(object, def, m_ids[i], bytes);
         if (def.kind == FieldKind::kBytes) return StoreBytes(object, def, m_ids[i], bytes);
@@ -139,16 +199,24 @@ bool RecordMapper::ToObject(const void* record, jobject object) {
 }
 
 /* Modified UTF-8 as the JVM hands it out, cut on a character boundary when
- * it is longer than the member. */
+ * it is longer than the member. Only the first `width` characters are
+ * converted, into a buffer on the stack: each takes at least one byte, so
+ * no more can fit, and a surrogate pair cut by that limit could not fit
+ * either (its first half alone needs 3 bytes after width - 1 others). */
 bool RecordMapper::StoreText(jobject object, const FieldSpec& def, jfieldID id,
                              KS_U8* record) {
+    if (def.width > kMaxMemberBytes) return false;
     LocalRef<jstring> text(m_env, static_cast<jstring>(m_env->GetObjectField(object, id)));
     if (!text) return true; /* a null String is empty text */
-    const char* utf = m_env->GetStringUTFChars(text.get(), nullptr);
-    if (utf == nullptr) return false; /* OutOfMemoryError pending */
-    size_t length = WholeCharacterPrefix(utf, strlen(utf), def.width);
+    jsize units = m_env->GetStringLength(text.get());
+    if (units > static_cast<jsize>(def.width)) units = static_cast<jsize>(def.width);
+    char utf[3 * kMaxMemberBytes + 1];
+    utf[0] = '\0';
+    /* Three bytes at most per UTF-16 unit, and the zero the JVM appends. */
+    m_env->GetStringUTFRegion(text.get(), 0, units, utf);
+    if (Failed(m_env)) return false;
+    size_t length = WholeCharacterPrefix(utf, strnlen(utf, sizeof utf - 1), def.width);
     memcpy(record + def.offset, utf, length);
-    m_env->ReleaseStringUTFChars(text.get(), utf);
     return true;
 }
 
@@ -161,8 +229,9 @@ bool RecordMapper::StoreBytes(jobject object, const FieldSpec& def, jfieldID id,
     if (!array) return true; /* a null int[] is an empty array */
     jsize count = Smaller(m_env->GetArrayLength(array.get()), def.width);
     jint values[kMaxMemberBytes];
+    /* Within the array's length this region cannot raise anything, so no
+     * exception check follows it. */
     m_env->GetIntArrayRegion(array.get(), 0, count, values);
-    if (Failed(m_env)) return false;
     for (jsize k = 0; k < count; ++k) record[def.offset + k] = static_cast<KS_U8>(values[k]);
     return true;
 }

@@ -25,6 +25,9 @@ public:
      * pending, or with the JVM's exception pending (NoSuchFieldError for a
      * missing field); the record is then incomplete. */
     bool ToRecord(jobject object, void* record);
+    /* ToRecord into a record whose bytes are all zero already (a fresh
+     * slot of the bin file image): the same result without clearing it. */
+    bool ToZeroedRecord(jobject object, void* record);
 
     /* Sets the object's fields from the record, fields found in the layout's
      * named class. Either every field is set or none: false, with the object
