@@ -15,21 +15,7 @@
 
 namespace {
 
-/* Every element of the array converted straight into its record inside the
- * image, in array order; false at the first element that cannot be (the
- * JVM's exception then pending) or does not fit. */
-bool AddPanels(JNIEnv* env, jobjectArray dataParamArray, const RecordLayout& layout,
-               BinImageBuilder* image) {
-    RecordMapper mapper(env, layout);
-    jsize count = env->GetArrayLength(dataParamArray);
-    for (jsize i = 0; i < count; ++i) {
-        KS_U8* record = image->AddPanel();
-        if (record == nullptr) return false;
-        LocalRef<jobject> panel(env, env->GetObjectArrayElement(dataParamArray, i));
-        if (!panel || !mapper.ToZeroedRecord(panel.get(), record)) return false;
-    }
-    return true;
-}
+KS_U8* NextPanel(void* image) { return static_cast<BinImageBuilder*>(image)->AddPanel(); }
 
 KS_S32 Make(JNIEnv* env, jobject headerParam, jobjectArray dataParamArray, jstring fileName,
             jstring chipSeries) {
@@ -42,10 +28,14 @@ KS_S32 Make(JNIEnv* env, jobject headerParam, jobjectArray dataParamArray, jstri
 
     KS_PANEL_HEADER_S header;
     if (!RecordMapper(env, PanelHeaderLayout()).ToRecord(headerParam, &header)) return -1;
+    /* Every panel goes straight into its record inside the image, in array
+     * order; the first that cannot be converted (the JVM's exception then
+     * pending) or does not fit fails the whole call. */
     BinStatus status;
     BinImageBuilder image;
     if (!image.Begin(header, GenerationOf(chip.get()), &status) ||
-        !AddPanels(env, dataParamArray, BodyLayoutFor(chip.get()), &image))
+        !RecordMapper(env, BodyLayoutFor(chip.get()))
+             .ArrayToZeroedRecords(dataParamArray, NextPanel, &image))
         return -1;
     /* The file is touched only once the whole image stands, and then
      * replaced whole or not at all. */

@@ -15,6 +15,7 @@
 class RecordMapper {
 public:
     RecordMapper(JNIEnv* env, const RecordLayout& layout);
+    ~RecordMapper();
     RecordMapper(const RecordMapper&) = delete;
     RecordMapper& operator=(const RecordMapper&) = delete;
 
@@ -29,6 +30,12 @@ public:
      * slot of the bin file image): the same result without clearing it. */
     bool ToZeroedRecord(jobject object, void* record);
 
+    /* Every element of the array in order, each into the zeroed record that
+     * next(context) returns (null stops the run): what ToZeroedRecord does
+     * per element, with the local references of many elements released at
+     * once. False at the first element that is null or fails. */
+    bool ArrayToZeroedRecords(jobjectArray array, KS_U8* (*next)(void*), void* context);
+
     /* Sets the object's fields from the record, fields found in the layout's
      * named class. Either every field is set or none: false, with the object
      * untouched, for a null object, an object of another class, an exception
@@ -36,7 +43,10 @@ public:
     bool ToObject(const void* record, jobject object);
 
 private:
-    bool Bind(LocalRef<jclass> cls);
+    bool Bind(jclass cls, bool* adopted);
+    void Plan();
+    bool BindClass(jclass cls);
+    void Release(jobject ref);
     bool StoreText(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
     bool StoreBytes(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
     jobject MakeText(const FieldSpec& def, const KS_U8* record);
@@ -44,8 +54,25 @@ private:
 
     JNIEnv* m_env;
     const RecordLayout& m_layout;
-    LocalRef<jclass> m_class; /* the class m_ids belong to */
+    jclass m_class = nullptr; /* local reference to the class m_ids belong to */
+    bool m_inFrame = false;   /* references made now go with a local frame */
+    bool m_boundInFrame = false;
     jfieldID m_ids[kMaxRecordFields];
+
+    /* The bound class's fields by kind, for ToZeroedRecord. */
+    struct IntField {
+        jfieldID id;
+        const FieldSpec* def;
+    };
+    struct ObjectField {
+        jfieldID id;
+        const FieldSpec* def;
+    };
+    bool m_planned = false;
+    size_t m_intCount = 0;
+    size_t m_objectCount = 0;
+    IntField m_ints[kMaxRecordFields];
+    ObjectField m_objects[kMaxRecordFields];
 };
 
 #endif
