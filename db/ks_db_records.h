@@ -36,7 +36,12 @@ enum class DbScan {
 /* Only 31 bytes of a stored name count: a query of 32 or more characters can
  * never match, and a shorter one matches every name it is a prefix of. */
 inline bool DbNameStartsWith(const KS_U8* stored, const char* query, size_t queryLength) {
-    return queryLength < kDbNameSize && memcmp(stored, query, queryLength) == 0;
+    if (queryLength >= kDbNameSize) return false;
+    if (queryLength == 0) return true;
+    /* Names of one table tend to share their start (index0, index1, ...):
+     * the last byte rejects most of them without a full comparison. */
+    return stored[queryLength - 1] == static_cast<KS_U8>(query[queryLength - 1]) &&
+           memcmp(stored, query, queryLength - 1) == 0;
 }
 
 inline void DbDecodeRecord(const KS_U8* header, KS_U32 at, DbRecord* record) {

@@ -85,15 +85,14 @@ bool BinFileSource::Fill(KS_U32 offset, KS_U32 length) {
     return true;
 }
 
-const KS_U8* BinFileSource::Bytes(KS_U32 offset, KS_U32 length) {
+/* Bytes outside the window: read them. */
+const KS_U8* BinFileSource::Read(KS_U32 offset, KS_U32 length) {
     if (length > kMaxSpan || offset > kBinFileSize || length > kBinFileSize - offset) {
         m_status->Fail(BinFault::kRead, "read of %u bytes at offset %u is outside the file",
                        length, offset);
         return nullptr;
     }
-    bool inside = m_filled != 0 && offset >= m_start && offset - m_start <= m_filled &&
-                  length <= m_filled - (offset - m_start);
-    if (!inside && !Fill(offset, length)) return nullptr;
+    if (!Fill(offset, length)) return nullptr;
     return m_current + (offset - m_start);
 }
 

@@ -27,7 +27,13 @@ public:
      * kMaxSpan and offset + length at most 819200; valid until the next
      * call. Null, with the reason in the status given to Open, when the
      * read fails. */
-    const KS_U8* Bytes(KS_U32 offset, KS_U32 length);
+    const KS_U8* Bytes(KS_U32 offset, KS_U32 length) {
+        /* Inline: a walk over a full file asks for 1599 record headers. */
+        if (m_filled != 0 && offset >= m_start && offset - m_start <= m_filled &&
+            length <= m_filled - (offset - m_start))
+            return m_current + (offset - m_start);
+        return Read(offset, length);
+    }
 
     /* Copies image bytes [offset, offset + length) to `out`. */
     bool Copy(KS_U32 offset, KS_U32 length, void* out);
@@ -39,6 +45,7 @@ public:
 
 private:
     bool Fill(KS_U32 offset, KS_U32 length);
+    const KS_U8* Read(KS_U32 offset, KS_U32 length);
 
     int m_fd = -1;
     off_t m_fileSize = 0;

@@ -9,7 +9,7 @@ import java.nio.file.Path;
 
 /**
  * One bin-file operation over and over, for a profiler to watch:
- * {@code Repeat make|readall|header R100|R120 SECONDS}. The file lives in
+ * {@code Repeat make|readall|first|last|header R100|R120 SECONDS}. The file lives in
  * /dev/shm and is removed at the end.
  */
 public final class Repeat {
@@ -41,6 +41,8 @@ public final class Repeat {
                     case "readall" -> {
                         for (int i = 0; i < count; ++i) jni.readBinBody(target, i, name, chip);
                     }
+                    case "first" -> jni.readBinBody(target, 0, name, chip);
+                    case "last" -> jni.readBinBody(target, count - 1, name, chip);
                     case "header" -> jni.readBinHeader(header, name, chip);
                     default -> throw new IllegalArgumentException(op);
                 }
