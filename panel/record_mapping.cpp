@@ -183,7 +183,14 @@ bool RecordMapper::ToRecord(jobject object, void* record) {
 
 bool RecordMapper::ToZeroedRecord(jobject object, void* record) {
     /* With an exception pending the JVM allows almost no call. */
-    if (object == nullptr || record == nullptr || Failed(m_env)) return false;
+    if (Failed(m_env)) return false;
+    return Convert(object, record);
+}
+
+/* ToZeroedRecord once no exception is known to be pending: none of the
+ * calls of a successful conversion can raise one. */
+bool RecordMapper::Convert(jobject object, void* record) {
+    if (object == nullptr || record == nullptr) return false;
     /* The object's own class: a subclass converts with its own fields. */
     if (!BindClass(m_env->GetObjectClass(object))) return false;
     if (!m_planned) Plan();
@@ -233,7 +240,7 @@ bool RecordMapper::ArrayToZeroedRecords(jobjectArray array, KS_U8* (*next)(void*
         for (jsize i = first; ok && i < last; ++i) {
             KS_U8* record = next(context);
             jobject panel = record != nullptr ? m_env->GetObjectArrayElement(array, i) : nullptr;
-            ok = panel != nullptr && ToZeroedRecord(panel, record);
+            ok = panel != nullptr && Convert(panel, record);
         }
         m_inFrame = false;
         /* A class bound inside the frame must outlive it. */

@@ -45,6 +45,7 @@ public:
 private:
     bool Bind(jclass cls, bool* adopted);
     void Plan();
+    bool Convert(jobject object, void* record);
     bool BindClass(jclass cls);
     void Release(jobject ref);
     bool StoreText(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
