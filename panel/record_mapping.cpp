@@ -198,7 +198,12 @@ bool RecordMapper::Convert(jobject object, void* record) {
     for (size_t i = 0; i < m_intCount; ++i) {
         const IntField& field = m_ints[i];
         jint value = m_env->GetIntField(object, field.id);
-        StoreMember(bytes + field.def->offset, field.def->width, ToMember(*field.def, value));
+        KS_U32 member = static_cast<KS_U32>(value);
+        if (field.translated) {
+            /* Identifiers come from small enumerations: look them up. */
+            member = member < kKnownIds ? m_translations[i][member] : ToMember(*field.def, value);
+        }
+        StoreMember(bytes + field.offset, field.width, member);
     }
     for (size_t i = 0; i < m_objectCount; ++i) {
         const ObjectField& field = m_objects[i];
@@ -213,15 +218,23 @@ bool RecordMapper::Convert(jobject object, void* record) {
 }
 
 /* The layout's fields split into ints and objects once per bound class, so
- * the loop per panel runs over exactly the fields of each kind. */
+ * the loop per panel runs over exactly the fields of each kind. Flags and
+ * options are translated ahead for the identifiers 0 to kKnownIds - 1:
+ * the translators are plain functions of the identifier, and a call per
+ * field and panel costs as much as reading the field. */
 void RecordMapper::Plan() {
     m_intCount = m_objectCount = 0;
     ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
         if (IsObjectField(def.kind)) {
-            m_objects[m_objectCount++] = {m_ids[i], &def};
-        } else {
-            m_ints[m_intCount++] = {m_ids[i], &def};
+            m_objects[m_objectCount++] = {m_ids[i], &def, def.offset, 0, false};
+            return true;
         }
+        const bool translated = def.kind == FieldKind::kFlag || def.kind == FieldKind::kOption;
+        if (translated)
+            for (KS_U32 id = 0; id < kKnownIds; ++id)
+                m_translations[m_intCount][id] = ToMember(def, static_cast<jint>(id));
+        m_ints[m_intCount++] = {m_ids[i], &def, def.offset, static_cast<KS_U8>(def.width),
+                                translated};
         return true;
     });
     m_planned = true;
