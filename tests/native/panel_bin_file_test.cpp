@@ -193,6 +193,22 @@ TEST_F(PanelBinFile, OutOfOrderKeysAreNotMistakenForOneAnother) {
     EXPECT_EQ(BinFault::kNoHeaderTable, ReadFault(path, -2));
 }
 
+// Another program cuts the file short while it is being read: what is gone
+// reads as zero bytes and the lookup fails, nothing faults.
+TEST_F(PanelBinFile, AFileCutShortWhileOpenFailsTheLookupOnly) {
+    std::vector<KS_U8> bodies(100 * 476, 0x5A);
+    KS_PANEL_HEADER_S header = {};
+    std::string path = (dir / "cut.bin").string();
+    BinStatus status;
+    ASSERT_TRUE(WriteBinFile(path.c_str(), header, bodies.data(), 100, kR100, &status));
+    BinFileReader reader;
+    ASSERT_TRUE(reader.Open(path.c_str(), kR100));
+    ASSERT_EQ(0, truncate(path.c_str(), 5000));
+    std::vector<KS_U8> body(476);
+    EXPECT_FALSE(reader.ReadPanel(90, body.data()));
+    EXPECT_EQ(BinFault::kNoPanel, reader.status().fault) << reader.status().text;
+}
+
 // A full file of each generation: every panel read back is the record
 // written, wherever the reader's windows begin and end.
 TEST_F(PanelBinFile, WriterAndReaderAgreeOnEveryPanelOfAFullFile) {
