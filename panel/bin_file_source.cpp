@@ -53,6 +53,26 @@ bool BinFileSource::Open(const char* path, BinStatus* status) {
     /* A directory opens but cannot be read; say so rather than "EISDIR". */
     if (S_ISDIR(st.st_mode)) return status->Fail(BinFault::kRead, "%s is a directory", path);
     m_fileSize = st.st_size;
+    return S_ISREG(st.st_mode) || LoadStream();
+}
+
+/* A pipe or a device cannot be read at offsets: its first 819200 bytes are
+ * read once, in order, and every request is served from them. */
+bool BinFileSource::LoadStream() {
+    m_window = static_cast<KS_U8*>(malloc(kBinFileSize));
+    if (m_window == nullptr) return m_status->Fail(BinFault::kNoMemory, "no memory for the image");
+    KS_U32 done = 0;
+    while (done < kBinFileSize) {
+        ssize_t got = read(m_fd, m_window + done, kBinFileSize - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return m_status->Fail(BinFault::kRead, "cannot read: %s", strerror(errno));
+        if (got == 0) break;
+        done += static_cast<KS_U32>(got);
+    }
+    memset(m_window + done, 0, kBinFileSize - done);
+    m_current = m_window;
+    m_start = 0;
+    m_filled = kBinFileSize;
     return true;
 }
 

@@ -5,7 +5,8 @@
  * go through one window that starts small and grows as a walk moves on, so
  * a lookup near the start of the file costs one small read and a walk over
  * every record reads each byte once. Bytes past the end of the file read as
- * zero, bytes past 819200 are never read. */
+ * zero, bytes past 819200 are never read. A pipe or device, which has no
+ * offsets, is read once up to 819200 bytes. */
 #ifndef PANEL_BIN_FILE_SOURCE_H
 #define PANEL_BIN_FILE_SOURCE_H
 
@@ -45,6 +46,7 @@ public:
 
 private:
     bool Fill(KS_U32 offset, KS_U32 length);
+    bool LoadStream();
     const KS_U8* Read(KS_U32 offset, KS_U32 length);
 
     int m_fd = -1;
