@@ -195,13 +195,20 @@ bool RecordMapper::Convert(jobject object, void* record) {
     if (!BindClass(m_env->GetObjectClass(object))) return false;
     if (!m_planned) Plan();
     KS_U8* bytes = static_cast<KS_U8*>(record);
-    for (size_t i = 0; i < m_intCount; ++i) {
-        const IntField& field = m_ints[i];
-        jint value = m_env->GetIntField(object, field.id);
+    /* Locals, not members: the byte stores below may alias anything, so the
+     * compiler would reload members and the JNI function table per field. */
+    JNIEnv* const env = m_env;
+    jint(JNICALL* const getInt)(JNIEnv*, jobject, jfieldID) = env->functions->GetIntField;
+    const IntField* const ints = m_ints;
+    const size_t intCount = m_intCount;
+    const KS_U32(*const translations)[kKnownIds] = m_translations;
+    for (size_t i = 0; i < intCount; ++i) {
+        const IntField& field = ints[i];
+        jint value = getInt(env, object, field.id);
         KS_U32 member = static_cast<KS_U32>(value);
         if (field.translated) {
             /* Identifiers come from small enumerations: look them up. */
-            member = member < kKnownIds ? m_translations[i][member] : ToMember(*field.def, value);
+            member = member < kKnownIds ? translations[i][member] : ToMember(*field.def, value);
         }
         StoreMember(bytes + field.offset, field.width, member);
     }

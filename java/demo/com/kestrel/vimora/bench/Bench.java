@@ -15,8 +15,9 @@ import java.util.Objects;
  * of a full file, readBinBody of every panel in it, readBinBody of the first
  * and of the last panel, and readBinHeader. Before timing, both writers must
  * have written byte-identical files and both readers must agree on every
- * panel. Prints the median time per call of each side and their ratio
- * (library / plain Java; below 1 the library is faster).
+ * panel. Both sides run in turns, so that they meet the same load. Prints
+ * the median time per call of each side and their ratio (library / plain
+ * Java; below 1 the library is faster).
  */
 public final class Bench {
     private static final int MAKE_WARMUP = 150;
@@ -79,68 +80,82 @@ public final class Bench {
         sameBytes(Path.of(lib), plain);
         sameReads(lib, plain, chip, count, r120);
 
-        double makeLib = median(MAKE_WARMUP, MAKE_RUNS, 1,
-                () -> check(jni.makePanelBin(header, panels, lib, chip) == 0, "make"));
-        double makePlain = median(MAKE_WARMUP, MAKE_RUNS, 1,
+        double[] make = medians(MAKE_WARMUP, MAKE_RUNS, 1,
+                () -> check(jni.makePanelBin(header, panels, lib, chip) == 0, "make"),
                 () -> PlainBinFile.write(plain, header, panels, r120));
-        row(String.format("makePanelBin, %d %s panels", count, chip), makeLib, makePlain, "ms");
+        row(String.format("makePanelBin, %d %s panels", count, chip), make, "ms");
 
         DataParam target = new DataParam();
-        double allLib = median(READ_ALL_WARMUP, READ_ALL_RUNS, count, () -> {
+        double[] all = medians(READ_ALL_WARMUP, READ_ALL_RUNS, count, () -> {
             for (int i = 0; i < count; ++i) {
                 check(jni.readBinBody(target, i, lib, chip) == target
                         && target.u32PanelWidth == 1920 + i, "read");
             }
-        });
-        double allPlain = median(READ_ALL_WARMUP, READ_ALL_RUNS, count, () -> {
+        }, () -> {
             for (int i = 0; i < count; ++i) {
                 check(PlainBinFile.readBody(plain, i, r120, target) == target
                         && target.u32PanelWidth == 1920 + i, "plain read");
             }
         });
-        row("readBinBody, every " + chip + " panel", allLib * 1000, allPlain * 1000, "us");
+        row("readBinBody, every " + chip + " panel", all, "us");
 
         for (int index : new int[] {0, count - 1}) {
-            double one = median(SINGLE_RUNS, SINGLE_RUNS, SINGLE_BATCH, () -> {
+            double[] one = medians(SINGLE_RUNS, SINGLE_RUNS, SINGLE_BATCH, () -> {
                 for (int k = 0; k < SINGLE_BATCH; ++k)
                     check(jni.readBinBody(target, index, lib, chip) != null, "read one");
-            });
-            double onePlain = median(SINGLE_RUNS, SINGLE_RUNS, SINGLE_BATCH, () -> {
+            }, () -> {
                 for (int k = 0; k < SINGLE_BATCH; ++k)
                     check(PlainBinFile.readBody(plain, index, r120, target) != null, "plain one");
             });
-            row("readBinBody, " + chip + " panel " + index, one * 1000, onePlain * 1000, "us");
+            row("readBinBody, " + chip + " panel " + index, one, "us");
         }
 
         HeaderParam h = new HeaderParam();
-        double head = median(SINGLE_RUNS, SINGLE_RUNS, SINGLE_BATCH, () -> {
+        double[] head = medians(SINGLE_RUNS, SINGLE_RUNS, SINGLE_BATCH, () -> {
             for (int k = 0; k < SINGLE_BATCH; ++k)
                 check(jni.readBinHeader(h, lib, chip) == h && h.u32TotalNum == count, "header");
-        });
-        double headPlain = median(SINGLE_RUNS, SINGLE_RUNS, SINGLE_BATCH, () -> {
+        }, () -> {
             for (int k = 0; k < SINGLE_BATCH; ++k)
                 check(PlainBinFile.readHeader(plain, h) == h && h.u32TotalNum == count, "plain header");
         });
-        row("readBinHeader, " + chip + " file", head * 1000, headPlain * 1000, "us");
+        row("readBinHeader, " + chip + " file", head, "us");
     }
 
-    /** Median over `runs` timed runs (after `warmup` untimed ones) of ms per call. */
-    private static double median(int warmup, int runs, int callsPerRun, Call call) throws IOException {
-        for (int i = 0; i < warmup; ++i) call.run();
-        double[] ms = new double[runs];
-        for (int i = 0; i < runs; ++i) {
-            long start = System.nanoTime();
-            call.run();
-            ms[i] = (System.nanoTime() - start) / 1e6 / callsPerRun;
+    /**
+     * Medians of ms per call of the library and of plain Java, over `runs`
+     * timed rounds after `warmup` untimed ones. Each round runs both sides,
+     * one right after the other, so that both meet the same machine load.
+     */
+    private static double[] medians(int warmup, int runs, int callsPerRun, Call library, Call plain)
+            throws IOException {
+        for (int i = 0; i < warmup; ++i) {
+            library.run();
+            plain.run();
         }
-        Arrays.sort(ms);
-        return ms[runs / 2];
+        double[] lib = new double[runs];
+        double[] java = new double[runs];
+        for (int i = 0; i < runs; ++i) {
+            lib[i] = timed(library, callsPerRun);
+            java[i] = timed(plain, callsPerRun);
+        }
+        Arrays.sort(lib);
+        Arrays.sort(java);
+        return new double[] {lib[runs / 2], java[runs / 2]};
     }
 
-    private static void row(String what, double library, double plain, String unit) {
+    private static double timed(Call call, int calls) throws IOException {
+        long start = System.nanoTime();
+        call.run();
+        return (System.nanoTime() - start) / 1e6 / calls;
+    }
+
+    /** One line: both medians (in ms, or in us) and their ratio. */
+    private static void row(String what, double[] ms, String unit) {
+        double scale = unit.equals("ms") ? 1 : 1000;
         String format = unit.equals("ms") ? "%10.3f %s" : "%10.1f %s";
-        System.out.printf("%-34s %14s %14s %7.2fx%n", what, String.format(format, library, unit),
-                String.format(format, plain, unit), library / plain);
+        System.out.printf("%-34s %14s %14s %7.2fx%n", what,
+                String.format(format, ms[0] * scale, unit), String.format(format, ms[1] * scale, unit),
+                ms[0] / ms[1]);
     }
 
     private static void sameBytes(Path a, Path b) throws IOException {
