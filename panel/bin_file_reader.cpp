@@ -147,12 +147,14 @@ bool BinFileReader::FindValue(const char* tableName, const char* key, KS_U32 siz
 }
 
 bool BinFileReader::ReadHeader(KS_PANEL_HEADER_S* header) {
+    if (header == nullptr) return m_status.Fail(BinFault::kRead, "no room given for the header");
     KS_U32 at = 0;
     return FindValue(kHeaderTable, kHeaderKey, sizeof *header, BinFault::kNoHeaderKey, &at) &&
            m_source->Copy(at, sizeof *header, header);
 }
 
 bool BinFileReader::ReadPanel(KS_S32 index, void* body) {
+    if (body == nullptr) return m_status.Fail(BinFault::kRead, "no room given for the panel");
     char key[32];
     snprintf(key, sizeof key, "index%d", static_cast<int>(index));
     KS_U32 at = 0;
@@ -162,6 +164,7 @@ bool BinFileReader::ReadPanel(KS_S32 index, void* body) {
 }
 
 bool BinFileReader::CountPanels(KS_U32* count) {
+    if (count == nullptr) return m_status.Fail(BinFault::kRead, "no room given for the count");
     KS_U32 begin = 0, end = 0;
     if (!FindBodyTable(&begin, &end)) return false;
     KS_U32 keys = 0;
