@@ -1,6 +1,6 @@
 /* The bin file native methods of JNIMakeBin: each forwards unchanged to
- * its operation in panel/panel_bin.cpp, behind the guard that keeps
- * exceptions from the JVM. */
+ * its operation in panel/panel_bin.cpp, behind the entry guard like every
+ * exported function. */
 #include "com_kestrel_vimora_jni_JNIMakeBin.h"
 #include "entry_guard.h"
 #include "panel/panel_bin.h"
@@ -8,22 +8,21 @@
 JNIEXPORT jint JNICALL Java_com_kestrel_vimora_jni_JNIMakeBin_makePanelBin(
     JNIEnv* env, jobject jobj, jobject headerParam, jobjectArray dataParamArray,
     jstring fileName, jstring chipSeries) {
-    return GuardedEntry(-1, [=] {
+    return GuardedEntry<jint>(-1, [&] {
         return MakePanelBin(env, jobj, headerParam, dataParamArray, fileName, chipSeries);
     });
 }
 
 JNIEXPORT jobject JNICALL Java_com_kestrel_vimora_jni_JNIMakeBin_readBinHeader(
     JNIEnv* env, jobject jobj, jobject headerParam, jstring fileName, jstring chipSeries) {
-    return GuardedEntry(static_cast<jobject>(nullptr), [=] {
-        return ReadPanelHeader(env, jobj, headerParam, fileName, chipSeries);
-    });
+    return GuardedEntry<jobject>(
+        nullptr, [&] { return ReadPanelHeader(env, jobj, headerParam, fileName, chipSeries); });
 }
 
 JNIEXPORT jobject JNICALL Java_com_kestrel_vimora_jni_JNIMakeBin_readBinBody(
     JNIEnv* env, jobject jobj, jobject dataParam, jint panelIndex, jstring fileName,
     jstring chipSeries) {
-    return GuardedEntry(static_cast<jobject>(nullptr), [=] {
+    return GuardedEntry<jobject>(nullptr, [&] {
         return ReadPanelBody(env, jobj, dataParam, panelIndex, fileName, chipSeries);
     });
 }

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "entry_guard.h"
 #include "jni_ref.h"
 #include "panel/field_table.h"
 #include "panel/record_mapping.h"
@@ -41,43 +42,49 @@ void setPanelParamToR100PanelDataBody(JNIEnv* env, jobject dataParam,
                                       KS_PANEL_DATA_BODY_S_R100* stPanelData) {
     /* A failure leaves the JVM's exception pending, or concerns a null
      * argument; callers that must know use RecordMapper. */
-    RecordMapper(env, R100BodyLayout()).ToRecord(dataParam, stPanelData);
+    GuardedEntry([&] { RecordMapper(env, R100BodyLayout()).ToRecord(dataParam, stPanelData); });
 }
 
 void setPanelParamToR120PanelDataBody(JNIEnv* env, jobject dataParam,
                                       KS_PANEL_DATA_BODY_S_R120* stPanelData) {
-    RecordMapper(env, R120BodyLayout()).ToRecord(dataParam, stPanelData);
+    GuardedEntry([&] { RecordMapper(env, R120BodyLayout()).ToRecord(dataParam, stPanelData); });
 }
 
 KS_S32 GetPanelBobyParamR100(JNIEnv* env, jobjectArray dataParamArray,
                              KS_PANEL_DATA_BODY_S_R100* stPanelData, KS_DB_TABLE_S stTable,
                              KS_DB_KEY_S stKey) {
     (void)stKey; /* every field of the key is set per element */
-    return InsertPanelBodies(env, dataParamArray, R100BodyLayout(), stPanelData, stTable);
+    return GuardedEntry<KS_S32>(-1, [&] {
+        return InsertPanelBodies(env, dataParamArray, R100BodyLayout(), stPanelData, stTable);
+    });
 }
 
 KS_S32 GetPanelBobyParamR120(JNIEnv* env, jobjectArray dataParamArray,
                              KS_PANEL_DATA_BODY_S_R120* stPanelData, KS_DB_TABLE_S stTable,
                              KS_DB_KEY_S stKey) {
     (void)stKey;
-    return InsertPanelBodies(env, dataParamArray, R120BodyLayout(), stPanelData, stTable);
+    return GuardedEntry<KS_S32>(-1, [&] {
+        return InsertPanelBodies(env, dataParamArray, R120BodyLayout(), stPanelData, stTable);
+    });
 }
 
 jobjectArray GetParamArray(JNIEnv* env, jobject basejobj, const char* parpName,
                            const char* paramType) {
-    if (basejobj == nullptr || parpName == nullptr || paramType == nullptr) return nullptr;
-    LocalRef<jclass> cls(env, env->GetObjectClass(basejobj));
-    jfieldID field = env->GetFieldID(cls.get(), parpName, paramType);
-    if (field == nullptr) return nullptr; /* NoSuchFieldError pending */
-    return static_cast<jobjectArray>(env->GetObjectField(basejobj, field));
+    return GuardedEntry<jobjectArray>(nullptr, [&]() -> jobjectArray {
+        if (basejobj == nullptr || parpName == nullptr || paramType == nullptr) return nullptr;
+        LocalRef<jclass> cls(env, env->GetObjectClass(basejobj));
+        jfieldID field = env->GetFieldID(cls.get(), parpName, paramType);
+        if (field == nullptr) return nullptr; /* NoSuchFieldError pending */
+        return static_cast<jobjectArray>(env->GetObjectField(basejobj, field));
+    });
 }
 
 void getPanelParamFromR100PanelData(JNIEnv* env, jobject dataParam,
                                     const KS_PANEL_DATA_BODY_S_R100& stPanelData) {
-    RecordMapper(env, R100BodyLayout()).ToObject(&stPanelData, dataParam);
+    GuardedEntry([&] { RecordMapper(env, R100BodyLayout()).ToObject(&stPanelData, dataParam); });
 }
 
 void getPanelParamFromR120PanelData(JNIEnv* env, jobject dataParam,
                                     const KS_PANEL_DATA_BODY_S_R120& stPanelData) {
-    RecordMapper(env, R120BodyLayout()).ToObject(&stPanelData, dataParam);
+    GuardedEntry([&] { RecordMapper(env, R120BodyLayout()).ToObject(&stPanelData, dataParam); });
 }

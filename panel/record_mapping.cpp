@@ -4,6 +4,10 @@
 
 #include <string.h>
 
+#include <atomic>
+#include <new>
+
+#include "ks_coding.h"
 #include "panel/modified_utf8.h"
 #include "panel/option_translate.h"
 
@@ -16,20 +20,68 @@ const size_t kMaxMemberBytes = 120;
  * references made while they are built. */
 const jint kLocalRefsPerObject = 16;
 
+/* Panels converted under one local frame: their references (the element,
+ * its class, strings and arrays) go in one PopLocalFrame instead of one
+ * DeleteLocalRef each. */
+const jsize kPanelsPerFrame = 32;
+
 static_assert(sizeof(jchar) == sizeof(KS_U16), "UTF-16 units");
 
 bool Failed(JNIEnv* env) { return env->ExceptionCheck() == JNI_TRUE; }
 
 /* Members are little-endian; storing only `width` bytes is what truncates
- * an int into a 16-bit or 8-bit member. */
+ * an int into a 16-bit or 8-bit member. Each width is its own case so that
+ * the common 4-byte member is one store, not a loop. */
 void StoreMember(KS_U8* at, size_t width, KS_U32 value) {
-    for (size_t i = 0; i < width; ++i) at[i] = static_cast<KS_U8>(value >> (8 * i));
+    switch (width) {
+        case 4:
+            KS_EncodeLE(at, value, 4);
+            break;
+        case 2:
+            KS_EncodeLE(at, value, 2);
+            break;
+        default:
+            KS_EncodeLE(at, value, width);
+            break;
+    }
 }
 
 KS_U32 LoadMember(const KS_U8* at, size_t width) {
-    KS_U32 value = 0;
-    for (size_t i = width; i-- > 0;) value = value << 8 | at[i];
-    return value;
+    return width == 4 ? KS_DecodeLE(at, 4) : KS_DecodeLE(at, width);
+}
+
+/* Field identifiers of one class for one layout, kept for the life of the
+ * process: looking 86 fields up by name costs more than converting the
+ * panel. The class is held weakly, so it may still be unloaded; the
+ * identifiers are used only while IsSameObject finds the class the same.
+ * One entry per layout, published once and never changed or freed. */
+struct KnownIds {
+    jweak cls;
+    jfieldID ids[kMaxRecordFields];
+};
+
+std::atomic<KnownIds*>* KnownIdsOf(const RecordLayout& layout) {
+    static std::atomic<KnownIds*> r100{nullptr}, r120{nullptr}, header{nullptr};
+    if (&layout == &R100BodyLayout()) return &r100;
+    if (&layout == &R120BodyLayout()) return &r120;
+    if (&layout == &PanelHeaderLayout()) return &header;
+    return nullptr;
+}
+
+void RememberIds(JNIEnv* env, std::atomic<KnownIds*>* slot, jclass cls, const jfieldID* ids,
+                 size_t count) {
+    if (slot == nullptr || slot->load(std::memory_order_acquire) != nullptr) return;
+    KnownIds* entry = new (std::nothrow) KnownIds;
+    if (entry == nullptr) return;
+    entry->cls = env->NewWeakGlobalRef(cls);
+    memcpy(entry->ids, ids, count * sizeof *ids);
+    KnownIds* none = nullptr;
+    if (entry->cls != nullptr &&
+        slot->compare_exchange_strong(none, entry, std::memory_order_acq_rel))
+        return;
+    /* Another thread was first, or the JVM had no room for the reference. */
+    if (entry->cls != nullptr) env->DeleteWeakGlobalRef(entry->cls);
+    delete entry;
 }
 
 KS_U32 ToMember(const FieldSpec& def, jint value) {
@@ -76,45 +128,153 @@ private:
 }  // namespace
 
 RecordMapper::RecordMapper(JNIEnv* env, const RecordLayout& layout)
-    : m_env(env), m_layout(layout), m_class(env, nullptr), m_ids() {}
+    : m_env(env), m_layout(layout), m_ids() {}
 
-bool RecordMapper::Bind(LocalRef<jclass> cls) {
-    if (!cls) return false;
-    if (m_class && m_env->IsSameObject(m_class.get(), cls.get())) return true;
-    m_class.reset();
-    bool found = ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
-        m_ids[i] = m_env->GetFieldID(cls.get(), def.name, FieldSignature(def.kind));
-        return m_ids[i] != nullptr;
-    });
-    if (!found) return false;
-    m_class.reset(cls.release());
+RecordMapper::~RecordMapper() {
+    if (m_class != nullptr) m_env->DeleteLocalRef(m_class);
+}
+
+void RecordMapper::Release(jobject ref) {
+    if (ref != nullptr && !m_inFrame) m_env->DeleteLocalRef(ref);
+}
+
+bool RecordMapper::Bind(jclass cls, bool* adopted) {
+    *adopted = false;
+    if (cls == nullptr) return false;
+    if (m_class != nullptr && m_env->IsSameObject(m_class, cls)) return true;
+    const size_t count = FieldCount(m_layout);
+    std::atomic<KnownIds*>* slot = KnownIdsOf(m_layout);
+    const KnownIds* known = slot != nullptr ? slot->load(std::memory_order_acquire) : nullptr;
+    if (known != nullptr && m_env->IsSameObject(known->cls, cls)) {
+        memcpy(m_ids, known->ids, count * sizeof m_ids[0]);
+    } else {
+        /* The identifiers of the old class are overwritten: forget it first. */
+        if (m_class != nullptr) m_env->DeleteLocalRef(m_class);
+        m_class = nullptr;
+        bool found = ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
+            m_ids[i] = m_env->GetFieldID(cls, def.name, FieldSignature(def.kind));
+            return m_ids[i] != nullptr;
+        });
+        if (!found) return false;
+        RememberIds(m_env, slot, cls, m_ids, count);
+    }
+    if (m_class != nullptr) m_env->DeleteLocalRef(m_class);
+    m_class = cls;
+    m_planned = false;
+    *adopted = true;
+    m_boundInFrame = m_inFrame;
     return true;
 }
 
+/* The class of an object or by name, bound; the reference is the mapper's
+ * once bound, otherwise released. */
+bool RecordMapper::BindClass(jclass cls) {
+    bool adopted = false;
+    bool bound = Bind(cls, &adopted);
+    if (!adopted) Release(cls);
+    return bound;
+}
+
 bool RecordMapper::ToRecord(jobject object, void* record) {
+    if (record == nullptr) return false;
+    memset(record, 0, m_layout.recordSize);
+    return ToZeroedRecord(object, record);
+}
+
+bool RecordMapper::ToZeroedRecord(jobject object, void* record) {
     /* With an exception pending the JVM allows almost no call. */
-    if (object == nullptr || record == nullptr || Failed(m_env)) return false;
+    if (Failed(m_env)) return false;
+    return Convert(object, record);
+}
+
+/* ToZeroedRecord once no exception is known to be pending: none of the
+ * calls of a successful conversion can raise one. */
+bool RecordMapper::Convert(jobject object, void* record) {
+    if (object == nullptr || record == nullptr) return false;
     /* The object's own class: a subclass converts with its own fields. */
-    if (!Bind(LocalRef<jclass>(m_env, m_env->GetObjectClass(object)))) return false;
+    if (!BindClass(m_env->GetObjectClass(object))) return false;
+    if (!m_planned) Plan();
     KS_U8* bytes = static_cast<KS_U8*>(record);
-    memset(bytes, 0, m_layout.recordSize);
-    bool stored = ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
-        if (def.kind == FieldKind::kText) return StoreText(object, def, m_ids[i], bytes);
-        if (def.kind == FieldKind::kBytes) return StoreBytes(object, def, m_ids[i], bytes);
-        jint value = m_env->GetIntField(object, m_ids[i]);
-        StoreMember(bytes + def.offset, def.width, ToMember(def, value));
-        return true;
-    });
-    if (!stored) return false;
+    /* Locals, not members: the byte stores below may alias anything, so the
+     * compiler would reload members and the JNI function table per field. */
+    JNIEnv* const env = m_env;
+    jint(JNICALL* const getInt)(JNIEnv*, jobject, jfieldID) = env->functions->GetIntField;
+    const IntField* const ints = m_ints;
+    const size_t intCount = m_intCount;
+    const KS_U32(*const translations)[kKnownIds] = m_translations;
+    for (size_t i = 0; i < intCount; ++i) {
+        const IntField& field = ints[i];
+        jint value = getInt(env, object, field.id);
+        KS_U32 member = static_cast<KS_U32>(value);
+        if (field.translated) {
+            /* Identifiers come from small enumerations: look them up. */
+            member = member < kKnownIds ? translations[i][member] : ToMember(*field.def, value);
+        }
+        StoreMember(bytes + field.offset, field.width, member);
+    }
+    for (size_t i = 0; i < m_objectCount; ++i) {
+        const ObjectField& field = m_objects[i];
+        bool stored = field.def->kind == FieldKind::kText
+                          ? StoreText(object, *field.def, field.id, bytes)
+                          : StoreBytes(object, *field.def, field.id, bytes);
+        if (!stored) return false;
+    }
     for (size_t i = 0; i < m_layout.reservedCount; ++i)
         memset(bytes + m_layout.reserved[i].offset, 0xFF, m_layout.reserved[i].width);
     return true;
 }
 
+/* The layout's fields split into ints and objects once per bound class, so
+ * the loop per panel runs over exactly the fields of each kind. Flags and
+ * options are translated ahead for the identifiers 0 to kKnownIds - 1:
+ * the translators are plain functions of the identifier, and a call per
+ * field and panel costs as much as reading the field. */
+void RecordMapper::Plan() {
+    m_intCount = m_objectCount = 0;
+    ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
+        if (IsObjectField(def.kind)) {
+            m_objects[m_objectCount++] = {m_ids[i], &def, def.offset, 0, false};
+            return true;
+        }
+        const bool translated = def.kind == FieldKind::kFlag || def.kind == FieldKind::kOption;
+        if (translated)
+            for (KS_U32 id = 0; id < kKnownIds; ++id)
+                m_translations[m_intCount][id] = ToMember(def, static_cast<jint>(id));
+        m_ints[m_intCount++] = {m_ids[i], &def, def.offset, static_cast<KS_U8>(def.width),
+                                translated};
+        return true;
+    });
+    m_planned = true;
+}
+
+bool RecordMapper::ArrayToZeroedRecords(jobjectArray array, KS_U8* (*next)(void*),
+                                        void* context) {
+    if (array == nullptr || Failed(m_env)) return false;
+    const jsize count = m_env->GetArrayLength(array);
+    bool ok = true;
+    for (jsize first = 0; ok && first < count; first += kPanelsPerFrame) {
+        if (m_env->PushLocalFrame(kPanelsPerFrame * kLocalRefsPerObject) < 0) return false;
+        m_inFrame = true;
+        m_boundInFrame = false;
+        const jsize last = count - first < kPanelsPerFrame ? count : first + kPanelsPerFrame;
+        for (jsize i = first; ok && i < last; ++i) {
+            KS_U8* record = next(context);
+            jobject panel = record != nullptr ? m_env->GetObjectArrayElement(array, i) : nullptr;
+            ok = panel != nullptr && Convert(panel, record);
+        }
+        m_inFrame = false;
+        /* A class bound inside the frame must outlive it. */
+        jobject kept = m_env->PopLocalFrame(m_boundInFrame ? m_class : nullptr);
+        if (m_boundInFrame) m_class = static_cast<jclass>(kept);
+        m_boundInFrame = false;
+    }
+    return ok;
+}
+
 bool RecordMapper::ToObject(const void* record, jobject object) {
     if (object == nullptr || record == nullptr || Failed(m_env)) return false;
-    if (!Bind(LocalRef<jclass>(m_env, m_env->FindClass(m_layout.javaClass)))) return false;
-    if (!m_env->IsInstanceOf(object, m_class.get())) return false;
+    if (!BindClass(m_env->FindClass(m_layout.javaClass))) return false;
+    if (!m_env->IsInstanceOf(object, m_class)) return false;
     if (m_env->EnsureLocalCapacity(kLocalRefsPerObject) < 0) return false;
     const KS_U8* bytes = static_cast<const KS_U8*>(record);
 
@@ -139,16 +299,25 @@ bool RecordMapper::ToObject(const void* record, jobject object) {
 }
 
 /* Modified UTF-8 as the JVM hands it out, cut on a character boundary when
- * it is longer than the member. */
+ * it is longer than the member. Only the first `width` characters are
+ * converted, into a buffer on the stack: each takes at least one byte, so
+ * no more can fit, and a surrogate pair cut by that limit could not fit
+ * either (its first half alone needs 3 bytes after width - 1 others). */
 bool RecordMapper::StoreText(jobject object, const FieldSpec& def, jfieldID id,
                              KS_U8* record) {
-    LocalRef<jstring> text(m_env, static_cast<jstring>(m_env->GetObjectField(object, id)));
-    if (!text) return true; /* a null String is empty text */
-    const char* utf = m_env->GetStringUTFChars(text.get(), nullptr);
-    if (utf == nullptr) return false; /* OutOfMemoryError pending */
-    size_t length = WholeCharacterPrefix(utf, strlen(utf), def.width);
+    if (def.width > kMaxMemberBytes) return false;
+    jstring text = static_cast<jstring>(m_env->GetObjectField(object, id));
+    if (text == nullptr) return true; /* a null String is empty text */
+    jsize units = m_env->GetStringLength(text);
+    if (units > static_cast<jsize>(def.width)) units = static_cast<jsize>(def.width);
+    char utf[3 * kMaxMemberBytes + 1];
+    utf[0] = '\0';
+    /* Three bytes at most per UTF-16 unit, and the zero the JVM appends.
+     * Within the string's length the region raises nothing to check. */
+    m_env->GetStringUTFRegion(text, 0, units, utf);
+    Release(text);
+    size_t length = WholeCharacterPrefix(utf, strnlen(utf, sizeof utf - 1), def.width);
     memcpy(record + def.offset, utf, length);
-    m_env->ReleaseStringUTFChars(text.get(), utf);
     return true;
 }
 
@@ -157,13 +326,21 @@ bool RecordMapper::StoreText(jobject object, const FieldSpec& def, jfieldID id,
 bool RecordMapper::StoreBytes(jobject object, const FieldSpec& def, jfieldID id,
                               KS_U8* record) {
     if (def.width > kMaxMemberBytes) return false;
-    LocalRef<jintArray> array(m_env, static_cast<jintArray>(m_env->GetObjectField(object, id)));
-    if (!array) return true; /* a null int[] is an empty array */
-    jsize count = Smaller(m_env->GetArrayLength(array.get()), def.width);
+    jintArray array = static_cast<jintArray>(m_env->GetObjectField(object, id));
+    if (array == nullptr) return true; /* a null int[] is an empty array */
+    jsize count = Smaller(m_env->GetArrayLength(array), def.width);
     jint values[kMaxMemberBytes];
-    m_env->GetIntArrayRegion(array.get(), 0, count, values);
-    if (Failed(m_env)) return false;
-    for (jsize k = 0; k < count; ++k) record[def.offset + k] = static_cast<KS_U8>(values[k]);
+    /* Within the array's length this region cannot raise anything, so no
+     * exception check follows it. */
+    m_env->GetIntArrayRegion(array, 0, count, values);
+    Release(array);
+    /* Whole groups of 8 first: a loop of fixed length the compiler turns
+     * into vector narrowing. */
+    KS_U8* out = record + def.offset;
+    jsize k = 0;
+    for (; k + 8 <= count; k += 8)
+        for (jsize j = 0; j < 8; ++j) out[k + j] = static_cast<KS_U8>(values[k + j]);
+    for (; k < count; ++k) out[k] = static_cast<KS_U8>(values[k]);
     return true;
 }
 

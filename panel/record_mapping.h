@@ -2,8 +2,11 @@
  *
  * A mapper looks the field identifiers up once and keeps them while the
  * objects it sees are of the same class, so an array of 1599 panels costs
- * one lookup per field, not one per field and panel. Nothing outlives the
- * mapper, which lives for one native call on one thread. */
+ * one lookup per field, not one per field and panel. The identifiers of the
+ * first class seen for each layout are also kept for the process (the class
+ * held weakly), so a reader that fills one object per call does not look
+ * 86 fields up per call. Everything else lives for one native call on one
+ * thread. */
 #ifndef PANEL_RECORD_MAPPING_H
 #define PANEL_RECORD_MAPPING_H
 
@@ -15,6 +18,7 @@
 class RecordMapper {
 public:
     RecordMapper(JNIEnv* env, const RecordLayout& layout);
+    ~RecordMapper();
     RecordMapper(const RecordMapper&) = delete;
     RecordMapper& operator=(const RecordMapper&) = delete;
 
@@ -25,6 +29,15 @@ public:
      * pending, or with the JVM's exception pending (NoSuchFieldError for a
      * missing field); the record is then incomplete. */
     bool ToRecord(jobject object, void* record);
+    /* ToRecord into a record whose bytes are all zero already (a fresh
+     * slot of the bin file image): the same result without clearing it. */
+    bool ToZeroedRecord(jobject object, void* record);
+
+    /* Every element of the array in order, each into the zeroed record that
+     * next(context) returns (null stops the run): what ToZeroedRecord does
+     * per element, with the local references of many elements released at
+     * once. False at the first element that is null or fails. */
+    bool ArrayToZeroedRecords(jobjectArray array, KS_U8* (*next)(void*), void* context);
 
     /* Sets the object's fields from the record, fields found in the layout's
      * named class. Either every field is set or none: false, with the object
@@ -33,7 +46,11 @@ public:
     bool ToObject(const void* record, jobject object);
 
 private:
-    bool Bind(LocalRef<jclass> cls);
+    bool Bind(jclass cls, bool* adopted);
+    void Plan();
+    bool Convert(jobject object, void* record);
+    bool BindClass(jclass cls);
+    void Release(jobject ref);
     bool StoreText(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
     bool StoreBytes(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
     jobject MakeText(const FieldSpec& def, const KS_U8* record);
@@ -41,8 +58,27 @@ private:
 
     JNIEnv* m_env;
     const RecordLayout& m_layout;
-    LocalRef<jclass> m_class; /* the class m_ids belong to */
+    jclass m_class = nullptr; /* local reference to the class m_ids belong to */
+    bool m_inFrame = false;   /* references made now go with a local frame */
+    bool m_boundInFrame = false;
     jfieldID m_ids[kMaxRecordFields];
+
+    /* The bound class's fields by kind, for ToZeroedRecord. */
+    struct IntField {
+        jfieldID id;
+        const FieldSpec* def;
+        KS_U16 offset;   /* def's, kept here: one load less per field */
+        KS_U8 width;
+        bool translated; /* a flag or option: m_translations holds its values */
+    };
+    typedef IntField ObjectField;
+    static const KS_U32 kKnownIds = 8;
+    bool m_planned = false;
+    size_t m_intCount = 0;
+    size_t m_objectCount = 0;
+    IntField m_ints[kMaxRecordFields];
+    KS_U32 m_translations[kMaxRecordFields][kKnownIds];
+    ObjectField m_objects[kMaxRecordFields];
 };
 
 #endif

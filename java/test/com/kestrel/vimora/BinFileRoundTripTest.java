@@ -119,6 +119,29 @@ class BinFileRoundTripTest {
         assertEquals("sub", target.chName);
     }
 
+    // Panels are converted in runs that share local references; a class that
+    // changes right at, before and after the edge of a run, and a class kept
+    // from one run into the next, still bring their own fields.
+    @Test
+    void classChangesAcrossLongArraysKeepEachPanelsFields() {
+        int count = 100;
+        DataParam[] panels = new DataParam[count];
+        for (int i = 0; i < count; ++i) {
+            boolean sub = i == 31 || i == 32 || i == 63 || i >= 64 && i % 7 != 0;
+            DataParam p = sub ? new OddPanels.ShadowingPanel() : new DataParam();
+            p.u32PanelWidth = -1;
+            if (sub) ((OddPanels.ShadowingPanel) p).u32PanelWidth = 1000 + i;
+            else p.u32PanelWidth = i;
+            panels[i] = p;
+        }
+        Path file = dir.resolve("runs.bin");
+        assertEquals(0, BinFiles.make(file, panels, "R120"));
+        for (int i = 0; i < count; ++i) {
+            int expected = panels[i] instanceof OddPanels.ShadowingPanel ? 1000 + i : i;
+            assertEquals(expected, BinFiles.readBody(file, i, "R120").u32PanelWidth, "panel " + i);
+        }
+    }
+
     @Test
     void headerComesBackAsStored() {
         Path file = dir.resolve("header.bin");
