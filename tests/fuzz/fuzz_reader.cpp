@@ -91,8 +91,12 @@ void ReadBody(fakejni::FakeJvm& jvm, jint index, const char* chip) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    g_file = new ImageFile();
-    g_jvm = new fakejni::FakeJvm();
+    /* Static, so that the file goes when libFuzzer ends the process with
+     * exit() at the end of a run. */
+    static ImageFile file;
+    static fakejni::FakeJvm jvm;
+    g_file = &file;
+    g_jvm = &jvm;
     return 0;
 }
 
