@@ -151,6 +151,21 @@ jobject JNICALL NewLocalRef(JNIEnv* env, jobject ref) {
     return object ? jvm.NewRef(object) : nullptr;
 }
 
+/* Weak references outlive the native call; the library keeps them only to
+ * classes, which live as long as the fake does. */
+jweak JNICALL NewWeakGlobalRef(JNIEnv* env, jobject ref) {
+    FakeJvm& jvm = FakeJvm::From(env);
+    jvm.NoPending("NewWeakGlobalRef");
+    Object* object = jvm.Deref(ref, "NewWeakGlobalRef");
+    if (object == nullptr) return nullptr;
+    jvm.Require(object->kind == Kind::kClass, "a weak reference to an object that dies with the call");
+    return jvm.NewGlobalRef(object);
+}
+
+void JNICALL DeleteWeakGlobalRef(JNIEnv* env, jweak ref) {
+    if (ref != nullptr) FakeJvm::From(env).DeleteRef(ref);
+}
+
 jint JNICALL EnsureLocalCapacity(JNIEnv* env, jint capacity) {
     FakeJvm& jvm = FakeJvm::From(env);
     jvm.NoPending("EnsureLocalCapacity");
@@ -496,6 +511,8 @@ FakeJvm::FakeJvm() : m_table(), m_env() {
     m_table.IsSameObject = IsSameObject;
     m_table.NewLocalRef = NewLocalRef;
     m_table.EnsureLocalCapacity = EnsureLocalCapacity;
+    m_table.NewWeakGlobalRef = NewWeakGlobalRef;
+    m_table.DeleteWeakGlobalRef = DeleteWeakGlobalRef;
     m_table.GetObjectClass = GetObjectClass;
     m_table.IsInstanceOf = IsInstanceOf;
     m_table.GetMethodID = GetMethodID;
@@ -574,6 +591,11 @@ Object* FakeJvm::NewObject(Kind kind, const Object* cls) {
 jobject FakeJvm::NewRef(Object* object) {
     m_refs.push_back(Ref{kRefMagic, true, object});
     return reinterpret_cast<jobject>(&m_refs.back());
+}
+
+jobject FakeJvm::NewGlobalRef(Object* object) {
+    m_globals.push_back(Ref{kRefMagic, true, object});
+    return reinterpret_cast<jobject>(&m_globals.back());
 }
 
 Object* FakeJvm::Deref(jobject ref, const char* use) {

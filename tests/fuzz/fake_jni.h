@@ -11,7 +11,9 @@
  * Classes come into being when first named; a field is declared by its first
  * use, with the signature of that use. Objects and references live until
  * EndCall(), which plays the end of a native method: the JVM frees the local
- * references then. One thread only. */
+ * references then. Weak global references (to classes only) live as long as
+ * the fake: keep one fake per process, since the library remembers them.
+ * One thread only. */
 #ifndef TESTS_FUZZ_FAKE_JNI_H
 #define TESTS_FUZZ_FAKE_JNI_H
 
@@ -87,6 +89,7 @@ public:
     Object* ClassNamed(const std::string& name);
     Object* NewObject(Kind kind, const Object* cls);
     jobject NewRef(Object* object);
+    jobject NewGlobalRef(Object* object); /* survives EndCall() */
     void DeleteRef(jobject ref);
     size_t FieldIndex(const Object* cls, const char* name, const char* signature, bool* found);
     const Field& FieldAt(jfieldID id, const Object* owner, const char* use);
@@ -109,6 +112,7 @@ public:
         Object* target;
     };
     std::deque<Ref> m_refs;
+    std::deque<Ref> m_globals; /* weak global references: they outlive EndCall() */
     std::vector<size_t> m_frames; /* m_refs size at each PushLocalFrame */
     Object* m_pending = nullptr;
     int m_heldCopies = 0;  /* UTF-8 copies and array elements not yet released */
