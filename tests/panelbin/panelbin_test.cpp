@@ -250,7 +250,7 @@ TEST_F(PanelbinTest, PushAndPullGoThroughTheBoardLink) {
         Outcome failed = Panelbin({"push", file, "0", transport, where});
         EXPECT_EQ(failed.status, 1) << transport;
         EXPECT_NE(failed.err.find(where + ": "), std::string::npos) << failed.err;
-        EXPECT_EQ(failed.err.find("refused the arguments"), std::string::npos) << failed.err;
+        EXPECT_EQ(failed.err.find("the board link "), std::string::npos) << failed.err;
     }
 }
 

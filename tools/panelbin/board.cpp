@@ -21,12 +21,15 @@ namespace {
  * these say, the timeout is in milliseconds. */
 const int kSerialTimeout = 5000;
 
-/* The link's own words for its last failure. */
-Failure LinkFailure(const std::string& what) {
+/* The link's own words for its last failure; where it has none, it
+ * refused the arguments before trying. */
+Failure LinkFailure(const std::string& what, const char* refused) {
     std::string text;
-    if (!GetStrErrCopy(text) || text.empty()) text = "the board link refused the arguments";
+    if (!GetStrErrCopy(text) || text.empty()) text = refused;
     return Failure(kExitFailed, what + ": " + text);
 }
+
+const char kRefused[] = "the board link refused it";
 
 /* HOST:PORT as the link takes it: a dotted IPv4 address and a port. */
 void SplitHostPort(const std::string& tcp, std::string* host, int* port) {
@@ -56,7 +59,11 @@ public:
             started = StartPanelLinkSerial(options.serial.c_str(), kSerialTimeout, 115200, 8, 0,
                                            0, 0);
         }
-        if (!started) throw LinkFailure("cannot start the link to " + m_name);
+        if (!started)
+            throw LinkFailure("cannot start the link to " + m_name,
+                              options.tcp.empty() ? kRefused
+                                                  : "the board link takes a dotted IPv4 address "
+                                                    "and a port up to 32767");
     }
     ~BoardLink() { EndConnection(); }
     BoardLink(const BoardLink&) = delete;
@@ -76,7 +83,8 @@ int RunPush(const Options& options) {
     BoardLink link(options);
     if (!SendPanelInfo(file.generation, file.bodies[0].data()))
         throw LinkFailure("panel " + std::to_string(options.index) + " not written to " +
-                          link.name());
+                              link.name(),
+                          kRefused);
     Json panel = RecordToJson(BodyLayout(file.generation), file.bodies[0].data());
     printf("panel %d (%s) written to %s as %s\n", options.index, panel["chName"].dump().c_str(),
            link.name().c_str(), GenerationName(file.generation));
@@ -88,7 +96,7 @@ int RunPull(const Options& options) {
     std::vector<KS_U8> body(BodySize(chip));
     BoardLink link(options);
     if (!FetchPanelInfo(chip, body.data()))
-        throw LinkFailure("no panel read from " + link.name());
+        throw LinkFailure("no panel read from " + link.name(), kRefused);
     /* Only the panel info came from the board: the rest of the body is zero,
      * as it is in the object readPanelDataFromBoard fills. */
     Json panel = RecordToJson(BodyLayout(chip), body.data());
