@@ -1,43 +1,38 @@
-/* One panel's info record to and from a live board.
+/* One panel's info record to and from a live board, for Java.
  *
  * Only the panel info record travels: the request data is a 32-bit panel
- * sub-command followed, for a write, by the record image. The link itself
+ * sub-command followed, for a write, by the record image (built in
+ * board/panel_exchange.cpp, which the tools share). The link itself
  * (framing, transports, the process-wide lock) lives in comm/.
  *
  * Every function here is an entry point of the library: none lets an
  * exception out, each turns one into its failure result. */
 #include "board/panel_transfer.h"
 
-#include <string.h>
-
 #include <string>
 
+#include "board/panel_exchange.h"
 #include "comm/Communication_c.h"
 #include "comm/link_access.h"
 #include "com_kestrel_vimora_jni_JNIMakeBin.h"
 #include "db/ks_db.h"
 #include "entry_guard.h"
 #include "jni_ref.h"
-#include "ks_coding.h"
 #include "ks_unf_panel.h"
 #include "panel/panel_mapping.h"
 #include "panel/record_mapping.h"
 
 namespace {
 
-/* The sub-command goes first, 32 bits little-endian, as the board reads it. */
-const size_t kCmdSize = 4;
-
-/* What a generation sends: its body layout and the size of the panel info
- * record at the start of the body. */
+/* What a generation sends: its body layout and its place in the exchange. */
 struct Generation {
     const RecordLayout& layout;
-    size_t infoSize;
+    PanelGeneration generation;
 };
 
 Generation GenerationFor(const char* chipSeries) {
-    if (IsR120ChipSeries(chipSeries)) return {R120BodyLayout(), sizeof(KS_UNF_PANEL_INFO_S_R120)};
-    return {R100BodyLayout(), sizeof(KS_UNF_PANEL_INFO_S_R100)};
+    if (IsR120ChipSeries(chipSeries)) return {R120BodyLayout(), PanelGeneration::kR120};
+    return {R100BodyLayout(), PanelGeneration::kR100};
 }
 
 /* Nothing is sent unless the whole object converted: a class without one
@@ -45,11 +40,7 @@ Generation GenerationFor(const char* chipSeries) {
 KS_S32 Write(JNIEnv* env, jobject dataParam, const Generation& generation) {
     AnyPanelBody body;
     if (!RecordMapper(env, generation.layout).ToRecord(dataParam, &body)) return -1;
-    KS_U8 data[kCmdSize + sizeof(KS_UNF_PANEL_INFO_S_R120)];
-    KS_EncodeU32(data, PANEL_CMD_WRITE_INFO);
-    memcpy(data + kCmdSize, &body, generation.infoSize);
-    return WriteMSGWithoutCmd(data, static_cast<int>(kCmdSize + generation.infoSize)) == 1 ? 0
-                                                                                        : -1;
+    return SendPanelInfo(generation.generation, &body) ? 0 : -1;
 }
 
 /* The reply lands in the body's panel info; everything after it stays zero,
@@ -58,12 +49,7 @@ KS_S32 Write(JNIEnv* env, jobject dataParam, const Generation& generation) {
  * completely or not at all. */
 KS_S32 Read(JNIEnv* env, jobject dataParam, const Generation& generation) {
     AnyPanelBody body;
-    memset(&body, 0, sizeof body);
-    KS_U8 data[kCmdSize];
-    KS_EncodeU32(data, PANEL_CMD_READ_INFO);
-    if (ReadMSGWithoutCmd(data, static_cast<int>(sizeof data), &body,
-                          static_cast<int>(generation.infoSize)) != 1)
-        return -1;
+    if (!FetchPanelInfo(generation.generation, &body)) return -1;
     return RecordMapper(env, generation.layout).ToObject(&body, dataParam) ? 0 : -1;
 }
 
@@ -77,12 +63,11 @@ KS_S32 startSerailConnection(JNIEnv* env, jobject jobj, jstring portName, jint t
         ConvertedText port(JStringToWindows(env, portName));
         if (port.get() == nullptr) return -1; /* nothing was started */
         /* The line is always 115200 8N1; the values are handed on as given. */
-        return StartUARTConnectionWithCmd(port.get(), timeout, static_cast<unsigned int>(baudRate),
-                                          static_cast<unsigned char>(dataBits & 0xFF),
-                                          static_cast<unsigned char>(stopBits & 0xFF),
-                                          static_cast<unsigned char>(parity & 0xFF),
-                                          static_cast<unsigned int>(flowControl),
-                                          KS_MDBG_CMD_PANEL)
+        return StartPanelLinkSerial(port.get(), timeout, static_cast<unsigned int>(baudRate),
+                                    static_cast<unsigned char>(dataBits & 0xFF),
+                                    static_cast<unsigned char>(stopBits & 0xFF),
+                                    static_cast<unsigned char>(parity & 0xFF),
+                                    static_cast<unsigned int>(flowControl))
                    ? 0
                    : -1;
     });
@@ -93,9 +78,7 @@ KS_S32 startNetConnection(JNIEnv* env, jobject jobj, jstring ip, jint port) {
     return GuardedEntry(-1, [=] {
         ConvertedText address(JStringToWindows(env, ip));
         if (address.get() == nullptr) return -1;
-        /* Narrowed to 16 bits, 65616 would quietly become port 80. */
-        if (port < 0 || port > 0xFFFF) return -1;
-        return StartEthernetConnectionWithCmd(address.get(), port, KS_MDBG_CMD_PANEL) ? 0 : -1;
+        return StartPanelLinkTcp(address.get(), port) ? 0 : -1;
     });
 }
 

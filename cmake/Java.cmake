@@ -58,7 +58,7 @@ function(makebin_java_tests)
                        ${CMAKE_BINARY_DIR}/lib/${arch}
                        ${JAVA_CLASSES}:${JAVA_TEST_CLASSES} ${cls})
       set_tests_properties(${jvm}.${name} PROPERTIES TIMEOUT ${MAKEBIN_JUNIT_TIMEOUT}
-        ENVIRONMENT "BOARD_SIM=$<TARGET_FILE:board-sim>;JUNIT_JAR=${JUNIT_JAR};${MAKEBIN_JAVA_ENV}")
+        ENVIRONMENT "BOARD_SIM=$<TARGET_FILE:board-sim>;PANELBIN=$<TARGET_FILE:panelbin>;JUNIT_JAR=${JUNIT_JAR};${MAKEBIN_JAVA_ENV}")
     endforeach()
   endforeach()
 endfunction()

@@ -14,7 +14,7 @@ log=$(mktemp)
 since=$(mktemp "$logs/.junit-start.XXXXXX")
 trap 'rm -f "$log" "$since"' EXIT
 "$here/run-java.sh" "$arch" -Xcheck:jni -Djava.library.path="$libdir" \
-  -Dmakebin.boardSim="${BOARD_SIM:-}" \
+  -Dmakebin.boardSim="${BOARD_SIM:-}" -Dmakebin.panelbin="${PANELBIN:-}" \
   -jar "${JUNIT_JAR:-/usr/share/java/junit-platform-console-standalone.jar}" \
   --class-path "$classpath" --select-class "$cls" --disable-banner --details=tree \
   --fail-if-no-tests > "$log" 2>&1

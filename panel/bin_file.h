@@ -89,6 +89,10 @@ public:
     bool ReadPanel(KS_S32 index, void* body);
     /* The number of keys in the body table (0 for an empty table). */
     bool CountPanels(KS_U32* count);
+    /* The value size of the first key in the body table, 0 for an empty
+     * table: a file does not record its generation, but this size (476 or
+     * 632) tells which one it was made for. */
+    bool FirstPanelSize(KS_U32* size);
 
     PanelGeneration generation() const { return m_generation; }
     const BinStatus& status() const { return m_status; }

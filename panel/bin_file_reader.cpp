@@ -182,3 +182,22 @@ bool BinFileReader::CountPanels(KS_U32* count) {
     *count = keys;
     return true;
 }
+
+bool BinFileReader::FirstPanelSize(KS_U32* size) {
+    if (size == nullptr) return m_status.Fail(BinFault::kRead, "no room given for the size");
+    KS_U32 begin = 0, end = 0;
+    if (!FindBodyTable(&begin, &end)) return false;
+    if (begin == end) {
+        *size = 0;
+        return true;
+    }
+    const KS_U8* header =
+        end - begin < kDbRecordHeaderSize ? nullptr : m_source->Bytes(begin, kDbRecordHeaderSize);
+    if (header == nullptr && !m_status.ok()) return false;
+    if (header == nullptr)
+        return m_status.Fail(BinFault::kKeyBounds,
+                             "key record at offset %u runs past the end of table \"%s\" at %u",
+                             begin, kBodyTable, end);
+    *size = KS_DecodeU32(header + kDbNameSize);
+    return true;
+}

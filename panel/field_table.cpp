@@ -19,6 +19,13 @@ struct ParameterOf<R (*)(A)> {
     using type = A;
 };
 
+template <typename Enum>
+constexpr const EnumNames* OptionNames() {
+    static_assert(EnumNamesOf<Enum>::value != nullptr,
+                  "an option's enumeration needs its names in panel/enum_names.cpp");
+    return EnumNamesOf<Enum>::value;
+}
+
 template <auto Translate>
 KS_U32 Forward(KS_S32 id) {
     return static_cast<KS_U32>(Translate(id));
@@ -34,6 +41,11 @@ typedef KS_PANEL_DATA_BODY_S_R100 R100;
 typedef KS_PANEL_DATA_BODY_S_R120 R120;
 
 #define KS_WIDTH(type, member) sizeof(static_cast<type*>(nullptr)->member)
+/* The names of the member's enumeration, chosen by the member's own type;
+ * an option's must exist. */
+#define KS_MEMBER_TYPE(type, member) decltype(static_cast<type*>(nullptr)->member)
+#define KS_NAMES(type, member) EnumNamesOf<KS_MEMBER_TYPE(type, member)>::value
+#define KS_OPTION_NAMES(type, member) OptionNames<KS_MEMBER_TYPE(type, member)>()
 #define KS_AT(type, member) \
     static_cast<KS_U16>(offsetof(type, member)), static_cast<KS_U16>(KS_WIDTH(type, member))
 
@@ -43,9 +55,12 @@ typedef KS_PANEL_DATA_BODY_S_R120 R120;
 #define COPY(name, member) {name, FieldKind::kCopy, SHARED(member)}
 #define LOW16(name, member) {name, FieldKind::kLow16, SHARED(member)}
 #define FLAG(name, member) {name, FieldKind::kFlag, SHARED(member)}
-#define OPTION(name, member, to) {name, FieldKind::kOption, SHARED(member), &Forward<to>}
-#define OPTION2(name, member, to, back) \
-    {name, FieldKind::kOption, SHARED(member), &Forward<to>, &Reverse<back>}
+#define OPTION(name, member, to)                                  \
+    {name, FieldKind::kOption, SHARED(member), &Forward<to>, nullptr, \
+     KS_OPTION_NAMES(R100, stPanelInfo.member)}
+#define OPTION2(name, member, to, back)                                      \
+    {name, FieldKind::kOption, SHARED(member), &Forward<to>, &Reverse<back>, \
+     KS_OPTION_NAMES(R100, stPanelInfo.member)}
 
 const FieldSpec kSharedFields[] = {
     {"chName", FieldKind::kText, SHARED(chName)},
@@ -125,14 +140,20 @@ static_assert(offsetof(R100, stPanelInfo.u32IntfSignalOffDelay) ==
 static_assert(offsetof(R100, stPanelInfo) == 0 && offsetof(R120, stPanelInfo) == 0,
               "panel info opens both bodies");
 
-/* Rows whose member sits in a generation's own place. */
-#define COPY(type, name, member) {name, FieldKind::kCopy, KS_AT(type, member)}
+/* Rows whose member sits in a generation's own place. enTimmingChangeType
+ * is copied untranslated but is an enumeration all the same: a copied
+ * member of an enumerated type carries its names. */
+#define COPY(type, name, member) \
+    {name, FieldKind::kCopy, KS_AT(type, member), nullptr, nullptr, KS_NAMES(type, member)}
 #define FLAG(type, name, member) {name, FieldKind::kFlag, KS_AT(type, member)}
 #define LOW8(type, name, member) {name, FieldKind::kLow8, KS_AT(type, member)}
 #define BYTES(type, name, member) {name, FieldKind::kBytes, KS_AT(type, member)}
-#define OPTION(type, name, member, to) {name, FieldKind::kOption, KS_AT(type, member), &Forward<to>}
-#define OPTION2(type, name, member, to, back) \
-    {name, FieldKind::kOption, KS_AT(type, member), &Forward<to>, &Reverse<back>}
+#define OPTION(type, name, member, to)                                     \
+    {name, FieldKind::kOption, KS_AT(type, member), &Forward<to>, nullptr, \
+     KS_OPTION_NAMES(type, member)}
+#define OPTION2(type, name, member, to, back)                                     \
+    {name, FieldKind::kOption, KS_AT(type, member), &Forward<to>, &Reverse<back>, \
+     KS_OPTION_NAMES(type, member)}
 
 const FieldSpec kR100Fields[] = {
     COPY(R100, "u32PanelBackLightPwm", u32BlPwm),
@@ -208,6 +229,9 @@ const ByteRange kR120Reserved[] = {
 
 #undef KS_AT
 #undef KS_WIDTH
+#undef KS_NAMES
+#undef KS_OPTION_NAMES
+#undef KS_MEMBER_TYPE
 
 template <typename T, size_t N>
 constexpr size_t CountOf(const T (&)[N]) {

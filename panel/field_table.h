@@ -8,6 +8,7 @@
 #include <stddef.h>
 
 #include "ks_type.h"
+#include "panel/enum_names.h"
 
 enum class FieldKind : KS_U8 {
     kCopy,   /* int <-> 32-bit member, bit pattern unchanged */
@@ -29,6 +30,10 @@ struct FieldSpec {
     KS_U16 width;  /* of the member in bytes */
     ToRecordFn toRecord = nullptr; /* kOption only */
     ToJavaFn toJava = nullptr;     /* kOption only; null: the value is the identifier */
+    /* The enumerators of an enumerated member (options, and the one
+     * enumeration copied without a translator), for tools that name them;
+     * null for every other member. */
+    const EnumNames* names = nullptr;
 };
 
 struct FieldTable {

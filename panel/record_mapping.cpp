@@ -6,10 +6,10 @@
 
 #include <atomic>
 #include <new>
+#include <type_traits>
 
-#include "ks_coding.h"
+#include "panel/field_codec.h"
 #include "panel/modified_utf8.h"
-#include "panel/option_translate.h"
 
 namespace {
 
@@ -26,29 +26,9 @@ const jint kLocalRefsPerObject = 16;
 const jsize kPanelsPerFrame = 32;
 
 static_assert(sizeof(jchar) == sizeof(KS_U16), "UTF-16 units");
+static_assert(std::is_same<jint, KS_S32>::value, "Java ints go to the field codec as they are");
 
 bool Failed(JNIEnv* env) { return env->ExceptionCheck() == JNI_TRUE; }
-
-/* Members are little-endian; storing only `width` bytes is what truncates
- * an int into a 16-bit or 8-bit member. Each width is its own case so that
- * the common 4-byte member is one store, not a loop. */
-void StoreMember(KS_U8* at, size_t width, KS_U32 value) {
-    switch (width) {
-        case 4:
-            KS_EncodeLE(at, value, 4);
-            break;
-        case 2:
-            KS_EncodeLE(at, value, 2);
-            break;
-        default:
-            KS_EncodeLE(at, value, width);
-            break;
-    }
-}
-
-KS_U32 LoadMember(const KS_U8* at, size_t width) {
-    return width == 4 ? KS_DecodeLE(at, 4) : KS_DecodeLE(at, width);
-}
 
 /* Field identifiers of one class for one layout, kept for the life of the
  * process: looking 86 fields up by name costs more than converting the
@@ -82,24 +62,6 @@ void RememberIds(JNIEnv* env, std::atomic<KnownIds*>* slot, jclass cls, const jf
     /* Another thread was first, or the JVM had no room for the reference. */
     if (entry->cls != nullptr) env->DeleteWeakGlobalRef(entry->cls);
     delete entry;
-}
-
-KS_U32 ToMember(const FieldSpec& def, jint value) {
-    switch (def.kind) {
-        case FieldKind::kFlag:
-            return TransIDToKsBool(value);
-        case FieldKind::kOption:
-            return def.toRecord(value);
-        default:
-            return static_cast<KS_U32>(value);
-    }
-}
-
-/* Flags and options without a reverse translator go back as stored: a
- * value no translator produced still reaches Java unchanged. */
-jint ToJava(const FieldSpec& def, KS_U32 member) {
-    if (def.kind == FieldKind::kOption && def.toJava != nullptr) return def.toJava(member);
-    return static_cast<jint>(member);
 }
 
 bool IsObjectField(FieldKind kind) { return kind == FieldKind::kText || kind == FieldKind::kBytes; }
@@ -219,8 +181,7 @@ bool RecordMapper::Convert(jobject object, void* record) {
                           : StoreBytes(object, *field.def, field.id, bytes);
         if (!stored) return false;
     }
-    for (size_t i = 0; i < m_layout.reservedCount; ++i)
-        memset(bytes + m_layout.reserved[i].offset, 0xFF, m_layout.reserved[i].width);
+    FillReserved(m_layout, bytes);
     return true;
 }
 
@@ -292,8 +253,7 @@ bool RecordMapper::ToObject(const void* record, jobject object) {
         if (IsObjectField(def.kind))
             m_env->SetObjectField(object, m_ids[i], made[i]);
         else
-            m_env->SetIntField(object, m_ids[i],
-                               ToJava(def, LoadMember(bytes + def.offset, def.width)));
+            m_env->SetIntField(object, m_ids[i], LoadInt(def, bytes));
         return true;
     });
 }
@@ -316,8 +276,7 @@ bool RecordMapper::StoreText(jobject object, const FieldSpec& def, jfieldID id,
      * Within the string's length the region raises nothing to check. */
     m_env->GetStringUTFRegion(text, 0, units, utf);
     Release(text);
-    size_t length = WholeCharacterPrefix(utf, strnlen(utf, sizeof utf - 1), def.width);
-    memcpy(record + def.offset, utf, length);
+    ::StoreText(def, utf, strnlen(utf, sizeof utf - 1), record);
     return true;
 }
 
@@ -334,25 +293,15 @@ bool RecordMapper::StoreBytes(jobject object, const FieldSpec& def, jfieldID id,
      * exception check follows it. */
     m_env->GetIntArrayRegion(array, 0, count, values);
     Release(array);
-    /* Whole groups of 8 first: a loop of fixed length the compiler turns
-     * into vector narrowing. */
-    KS_U8* out = record + def.offset;
-    jsize k = 0;
-    for (; k + 8 <= count; k += 8)
-        for (jsize j = 0; j < 8; ++j) out[k + j] = static_cast<KS_U8>(values[k + j]);
-    for (; k < count; ++k) out[k] = static_cast<KS_U8>(values[k]);
+    ::StoreBytes(def, values, static_cast<size_t>(count), record);
     return true;
 }
 
 /* The member's bytes up to the first zero byte. */
 jobject RecordMapper::MakeText(const FieldSpec& def, const KS_U8* record) {
     if (def.width > kMaxMemberBytes) return nullptr;
-    const KS_U8* text = record + def.offset;
-    const void* zero = memchr(text, 0, def.width);
-    size_t length = zero != nullptr ? static_cast<size_t>(static_cast<const KS_U8*>(zero) - text)
-                                    : def.width;
     KS_U16 units[kMaxMemberBytes];
-    size_t count = DecodeModifiedUtf8(text, length, units);
+    size_t count = DecodeModifiedUtf8(record + def.offset, TextLength(def, record), units);
     return m_env->NewString(reinterpret_cast<const jchar*>(units), static_cast<jsize>(count));
 }
 

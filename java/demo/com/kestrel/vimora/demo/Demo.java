@@ -10,6 +10,7 @@ import java.nio.charset.StandardCharsets;
 import java.lang.reflect.Field;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.nio.file.StandardCopyOption;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.Comparator;
@@ -39,6 +40,7 @@ public final class Demo {
             Demo demo = new Demo(dir);
             ok = demo.binFileSection("R100") & demo.binFileSection("R120");
             ok &= demo.boardSection();
+            keepFiles(dir);
         } finally {
             try (Stream<Path> files = Files.walk(dir)) {
                 for (Path p : files.sorted(Comparator.reverseOrder()).toArray(Path[]::new)) {
@@ -48,6 +50,22 @@ public final class Demo {
         }
         System.out.println(ok ? "demo: everything read back as written" : "demo: MISMATCH");
         if (!ok) System.exit(1);
+    }
+
+    /**
+     * Copies the bin files made into the folder that the system property
+     * makebin.demo.keep names, if it is set, for tools to look at afterwards.
+     */
+    private static void keepFiles(Path dir) throws IOException {
+        String keep = System.getProperty("makebin.demo.keep");
+        if (keep == null || keep.isEmpty()) return;
+        Path target = Files.createDirectories(Path.of(keep));
+        for (String chip : new String[] {"R100", "R120"}) {
+            Path file = dir.resolve("panels-" + chip + ".bin");
+            if (Files.exists(file)) {
+                Files.copy(file, target.resolve(file.getFileName()), StandardCopyOption.REPLACE_EXISTING);
+            }
+        }
     }
 
     /** Makes a bin file of sample panels, reads the header and every panel back. */

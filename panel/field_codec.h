@@ -1,0 +1,94 @@
+/* One field's value between its Java form and its bytes in a record, as a
+ * FieldSpec describes it, without a JVM: the rules that makePanelBin and
+ * the readers apply. The JNI mapper (panel/record_mapping.cpp) and the
+ * tools go through these functions, so a record made from JSON holds the
+ * bytes that the same values in Java objects give.
+ *
+ * Records are written into zeroed memory: a text or byte member keeps 0
+ * after the bytes stored, as makePanelBin's fresh records do. */
+#ifndef PANEL_FIELD_CODEC_H
+#define PANEL_FIELD_CODEC_H
+
+#include <stddef.h>
+
+#include "ks_coding.h"
+#include "panel/field_table.h"
+#include "panel/option_translate.h"
+
+/* Members are little-endian; storing only `width` bytes is what truncates
+ * an int into a 16-bit or 8-bit member. The common 4-byte member is its own
+ * case, one store rather than a loop: the mapper's loop runs per field and
+ * panel. */
+inline void StoreMember(KS_U8* at, size_t width, KS_U32 value) {
+    switch (width) {
+        case 4:
+            KS_EncodeLE(at, value, 4);
+            break;
+        case 2:
+            KS_EncodeLE(at, value, 2);
+            break;
+        default:
+            KS_EncodeLE(at, value, width);
+            break;
+    }
+}
+
+inline KS_U32 LoadMember(const KS_U8* at, size_t width) {
+    return width == 4 ? KS_DecodeLE(at, 4) : KS_DecodeLE(at, width);
+}
+
+/* The member value of an int field: a flag through TransIDToKsBool, an
+ * option through its forward translator, anything else its 32 bits. */
+inline KS_U32 ToMember(const FieldSpec& def, KS_S32 value) {
+    switch (def.kind) {
+        case FieldKind::kFlag:
+            return TransIDToKsBool(value);
+        case FieldKind::kOption:
+            return def.toRecord(value);
+        default:
+            return static_cast<KS_U32>(value);
+    }
+}
+
+/* The Java value of an int member: an option with a reverse translator goes
+ * through it; everything else, flags included, goes back as stored, so a
+ * value that no translator produced still reaches Java unchanged. */
+inline KS_S32 ToJava(const FieldSpec& def, KS_U32 member) {
+    if (def.kind == FieldKind::kOption && def.toJava != nullptr) return def.toJava(member);
+    return static_cast<KS_S32>(member);
+}
+
+inline void StoreInt(const FieldSpec& def, KS_S32 value, KS_U8* record) {
+    StoreMember(record + def.offset, def.width, ToMember(def, value));
+}
+
+inline KS_S32 LoadInt(const FieldSpec& def, const KS_U8* record) {
+    return ToJava(def, LoadMember(record + def.offset, def.width));
+}
+
+/* A text in the JVM's modified UTF-8, cut at a whole character (or
+ * surrogate pair) when longer than the member; returns the bytes stored.
+ * No terminating zero is written: a text as long as the member fills it. */
+size_t StoreText(const FieldSpec& def, const KS_CHAR* modifiedUtf8, size_t length,
+                 KS_U8* record);
+
+/* The bytes of the text in the member: up to its first zero byte, at most
+ * the member's width. */
+size_t TextLength(const FieldSpec& def, const KS_U8* record);
+
+/* Entry k becomes byte k as its low 8 bits; entries beyond the member are
+ * not read. Whole groups of 8 first: a loop of fixed length the compiler
+ * turns into vector narrowing. */
+inline void StoreBytes(const FieldSpec& def, const KS_S32* values, size_t count, KS_U8* record) {
+    if (count > def.width) count = def.width;
+    KS_U8* out = record + def.offset;
+    size_t k = 0;
+    for (; k + 8 <= count; k += 8)
+        for (size_t j = 0; j < 8; ++j) out[k + j] = static_cast<KS_U8>(values[k + j]);
+    for (; k < count; ++k) out[k] = static_cast<KS_U8>(values[k]);
+}
+
+/* Every reserved word of the layout set to 0xFFFFFFFF. */
+void FillReserved(const RecordLayout& layout, KS_U8* record);
+
+#endif

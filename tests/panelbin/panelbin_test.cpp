@@ -1,0 +1,257 @@
+/* panelbin as a user runs it: round trips, the damages check names, what
+ * make refuses, bad command lines, and push/pull against board-sim. */
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "panel/bin_file.h"
+#include "tests/native/board_sim_process.h"
+
+extern char** environ;
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Spit(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+/* Every enumerated value's name dropped: dump names the stored enumerator,
+ * a document written by hand need not. */
+Json WithoutNames(Json document) {
+    for (Json& panel : document["panels"])
+        for (auto& field : panel.items())
+            if (field.value().is_object()) field.value()["name"] = nullptr;
+    return document;
+}
+
+class PanelbinTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/panelbin-test.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { (void)system(("rm -rf '" + m_dir + "'").c_str()); }
+
+    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
+
+    /* The tool with its output in files: no pipe to fill up. */
+    Outcome Panelbin(std::vector<std::string> args) {
+        args.insert(args.begin(), PANELBIN_PATH);
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 1, Path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&files, 2, Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t pid = -1;
+        int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&files);
+        int status = -1;
+        if (spawned != 0 || waitpid(pid, &status, 0) != pid) return {-1, "", "not started"};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(Path("out")), Slurp(Path("err"))};
+    }
+
+    /* A document of `count` panels whose options are all choice 0, named
+     * Panel 0, Panel 1, ...: what dump gives for any file of such panels. */
+    Json Document(PanelGeneration generation, size_t count) {
+        std::vector<KS_U8> zeros(count * BodySize(generation) + 1, 0);
+        KS_PANEL_HEADER_S header = {KS_PANEL_INDEX_STORE_MEDIA_EMMC, 0xFFFFFFFF, 3, 1};
+        BinStatus status;
+        EXPECT_TRUE(WriteBinFile(Path("zero.bin").c_str(), header, zeros.data(), count, generation,
+                                 &status));
+        Json document = Json::parse(Panelbin({"dump", Path("zero.bin")}).out);
+        for (Json& panel : document["panels"])
+            for (auto& field : panel.items())
+                if (field.value().is_object()) field.value() = {{"id", 0}, {"name", nullptr}};
+        for (size_t i = 0; i < count; ++i)
+            document["panels"][i]["chName"] = "Panel " + std::to_string(i) + " 液晶\U0001F4FA";
+        return document;
+    }
+
+    /* A sound file of those panels, made by the tool. */
+    std::string MadeFile(PanelGeneration generation, size_t count, const std::string& name) {
+        Spit(Path(name + ".json"), Document(generation, count).dump());
+        Outcome made = Panelbin({"make", Path(name), "--from", Path(name + ".json")});
+        EXPECT_EQ(made.status, 0) << made.err;
+        return Path(name);
+    }
+
+    std::string m_dir;
+};
+
+TEST_F(PanelbinTest, DumpOfMadeFileGivesTheDocumentBackAndCheckCallsItSound) {
+    for (PanelGeneration generation : {PanelGeneration::kR100, PanelGeneration::kR120}) {
+        for (size_t count : {0, 1, 3}) {
+            Json document = Document(generation, count);
+            std::string file = MadeFile(generation, count, "made.bin");
+            Outcome dumped = Panelbin({"dump", file});
+            ASSERT_EQ(dumped.status, 0) << dumped.err;
+            EXPECT_EQ(WithoutNames(Json::parse(dumped.out)), document)
+                << GenerationName(generation) << " " << count;
+            Outcome checked = Panelbin({"check", file});
+            EXPECT_EQ(checked.status, 0) << checked.out;
+            EXPECT_NE(checked.out.find("sound"), std::string::npos) << checked.out;
+        }
+    }
+}
+
+TEST_F(PanelbinTest, CheckNamesEachDamage) {
+    const std::string sound = Slurp(MadeFile(PanelGeneration::kR120, 3, "sound.bin"));
+    const size_t record = 36 + 632, firstKey = 132;
+    struct Damage {
+        const char* name;
+        std::function<void(std::string&)> damage;
+        std::vector<std::string> chip;
+        const char* says;
+    } damages[] = {
+        {"short", [](std::string& f) { f.resize(819100); }, {}, "file is 819100 bytes, expected 819200"},
+        {"magic", [](std::string& f) { f[0] = 'x'; }, {}, "does not start with \"###\""},
+        {"header table", [](std::string& f) { f[8 + 10] = 'X'; }, {}, "no table \"panelheader\""},
+        {"used size", [](std::string& f) { f.replace(4, 4, std::string("\xff\xff\x0f\x00", 4)); }, {},
+         "bytes in use 1048575 exceed 819200"},
+        {"table size", [](std::string& f) { f.replace(128, 4, std::string("\x00\x00\x0f\x00", 4)); }, {},
+         "past the end of the used region"},
+        {"key order", [&](std::string& f) { f[firstKey + record + 5] = '7'; }, {},
+         "named \"index7\", expected \"index1\""},
+        {"chip", [](std::string&) {}, {"--chip", "R100"}, "key index0 holds 632 bytes, the R100 panel size is 476"},
+        {"tail", [](std::string& f) { f[819199] = 1; }, {}, "after the used region"},
+    };
+    for (const Damage& d : damages) {
+        std::string image = sound;
+        d.damage(image);
+        Spit(Path("damaged.bin"), image);
+        std::vector<std::string> args = {"check", Path("damaged.bin")};
+        args.insert(args.end(), d.chip.begin(), d.chip.end());
+        Outcome checked = Panelbin(args);
+        EXPECT_EQ(checked.status, 1) << d.name;
+        EXPECT_NE(checked.out.find(d.says), std::string::npos) << d.name << ": " << checked.out;
+    }
+}
+
+TEST_F(PanelbinTest, MakeRefusesBadDocumentsByPanelAndKeyAndWritesNothing) {
+    const Json good = Document(PanelGeneration::kR100, 2);
+    const std::string kept = "the file that was there";
+    struct Case {
+        std::function<void(Json&)> spoil;
+        std::vector<std::string> chip;
+        const char* says;
+    } cases[] = {
+        {[](Json& d) { d["panels"][1]["colour"] = 1; }, {}, "panel 1: unknown key colour"},
+        {[](Json& d) { d["panels"][0].erase("u32PanelWidth"); }, {}, "panel 0: missing key u32PanelWidth"},
+        {[](Json& d) { d["panels"][0]["chName"] = 5; }, {}, "panel 0, key chName: must be a string"},
+        {[](Json& d) { d["panels"][1]["u16HsyncWidth"] = 70000; }, {}, "panel 1, key u16HsyncWidth: value 70000 is out of range 0..65535"},
+        {[](Json& d) { d["panels"][0]["bSupport48Hz"] = 2; }, {}, "key bSupport48Hz: value 2 is out of range 0..1"},
+        {[](Json& d) { d["panels"][0]["u32PanelWidth"] = 1.5; }, {}, "key u32PanelWidth: value must be an integer"},
+        {[](Json& d) { d["panels"][0]["enIntfType"] = {{"id", 3}}; }, {},
+         "key enIntfType: id 3 is not one of its choices (0 LVDS, 1 VBONE, 2 MINLVDS)"},
+        {[](Json& d) { d["panels"][0]["enIntfType"] = {{"id", 1}, {"name", "LVDS"}}; }, {},
+         "key enIntfType: name \"LVDS\" does not match id 1, which is VBONE"},
+        {[](Json& d) { d["panels"][0]["chName"] = std::string(49, 'a'); }, {}, "key chName: text is 49 bytes, the field holds 48"},
+        {[](Json& d) { d["panels"][0]["sendI2c"] = 1; }, {}, "panel 0: key sendI2c belongs to the other chip series"},
+        {[](Json& d) { d["header"]["enMedia"] = 1; }, {}, "header, key enMedia: must be an object"},
+        {[](Json&) {}, {"--chip", "R120"}, "--chip R120 disagrees with the document's generation R100"},
+    };
+    for (const Case& c : cases) {
+        Json document = good;
+        c.spoil(document);
+        Spit(Path("bad.json"), document.dump());
+        Spit(Path("target.bin"), kept);
+        std::vector<std::string> args = {"make", Path("target.bin"), "--from", Path("bad.json")};
+        args.insert(args.end(), c.chip.begin(), c.chip.end());
+        Outcome made = Panelbin(args);
+        EXPECT_EQ(made.status, 1) << c.says;
+        EXPECT_NE(made.err.find(c.says), std::string::npos) << made.err;
+        EXPECT_EQ(Slurp(Path("target.bin")), kept) << c.says;
+    }
+    Spit(Path("bad.json"), "{\"panels\": [");
+    Outcome broken = Panelbin({"make", Path("new.bin"), "--from", Path("bad.json")});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_NE(broken.err.find("not JSON: parse error at line 1"), std::string::npos) << broken.err;
+    EXPECT_NE(access(Path("new.bin").c_str(), F_OK), 0);
+}
+
+TEST_F(PanelbinTest, BadCommandLinesAreUsageErrors) {
+    const std::string file = MadeFile(PanelGeneration::kR100, 1, "one.bin");
+    const std::vector<std::vector<std::string>> lines = {
+        {},
+        {"show"},
+        {"show", Path("missing.bin")},
+        {"frobnicate", file},
+        {"make", Path("x.bin")},
+        {"dump", file, "--chip", "R130"},
+        {"dump", file, "--index", "-1"},
+        {"push", file, "0"},
+        {"push", file, "0", "--tcp", "127.0.0.1:1", "--serial", "/dev/null"},
+        {"pull", "--tcp", "127.0.0.1"},
+        {"pull", "--tcp", "127.0.0.1:70000"},
+    };
+    for (const std::vector<std::string>& line : lines) {
+        Outcome run = Panelbin(line);
+        std::string shown = line.empty() ? "(nothing)" : line[0];
+        EXPECT_EQ(run.status, 2) << shown;
+        EXPECT_TRUE(run.out.empty()) << shown << ": " << run.out;
+        EXPECT_FALSE(run.err.empty()) << shown;
+    }
+}
+
+TEST_F(PanelbinTest, PushAndPullGoThroughTheBoardLink) {
+    for (const char* transport : {"--tcp", "--serial"}) {
+        const std::string file = MadeFile(PanelGeneration::kR120, 3, "board.bin");
+        BoardSimProcess board;
+        ASSERT_TRUE(board.Start({"--tcp", "0", "--pty"}));
+        const std::string where = std::string(transport) == "--tcp"
+                                      ? "127.0.0.1:" + std::to_string(board.Port())
+                                      : board.PtyPath();
+        Outcome pushed = Panelbin({"push", file, "2", transport, where});
+        ASSERT_EQ(pushed.status, 0) << transport << ": " << pushed.err;
+        /* The frame carries sub-command 1, then panel 2's 364-byte panel info. */
+        std::vector<KS_U8> body(632);
+        BinFileReader reader;
+        ASSERT_TRUE(reader.Open(file.c_str(), PanelGeneration::kR120) && reader.ReadPanel(2, body.data()));
+        const std::string payload = "01000000" + Hex(body.data(), 364);
+        bool sent = false;
+        for (const std::string& frame : board.Records()) sent |= frame.find(payload) != std::string::npos;
+        EXPECT_TRUE(sent) << transport;
+
+        Outcome pulled = Panelbin({"pull", transport, where, "--chip", "R120", "--json"});
+        ASSERT_EQ(pulled.status, 0) << transport << ": " << pulled.err;
+        Json panel = Json::parse(pulled.out);
+        EXPECT_EQ(panel["chName"], "Panel 2 液晶\U0001F4FA");
+        EXPECT_EQ(panel["u32PanelBackLightPwm"], 0) << "kept on the host";
+
+        board.Stop();
+        /* Gone: the link's own failure text, not a guess. */
+        Outcome failed = Panelbin({"push", file, "0", transport, where});
+        EXPECT_EQ(failed.status, 1) << transport;
+        EXPECT_NE(failed.err.find(where + ": "), std::string::npos) << failed.err;
+        EXPECT_EQ(failed.err.find("the board link "), std::string::npos) << failed.err;
+    }
+}
+
+}  // namespace

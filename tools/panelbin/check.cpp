@@ -1,0 +1,24 @@
+/* check: the library's whole-file check, its verdict and first fault. */
+#include <stdio.h>
+
+#include "panel/bin_file.h"
+#include "tools/panelbin/commands.h"
+#include "tools/panelbin/failure.h"
+#include "tools/panelbin/panel_file.h"
+
+int RunCheck(const Options& options) {
+    PanelGeneration chip;
+    const PanelGeneration* given = ChipOption(options.chip, &chip);
+    BinCheck check = CheckBinFile(options.file.c_str(), given);
+    if (!check.status.ok()) {
+        printf("%s: damaged: %s\n", options.file.c_str(), check.status.text);
+        return kExitFailed;
+    }
+    const char* how = given != nullptr ? "from --chip"
+                      : check.generationKnown ? "from the stored panel size"
+                                              : "no panels to tell";
+    printf("%s: sound, %s (%s), %u panel%s\n", options.file.c_str(),
+           check.generationKnown ? GenerationName(check.generation) : "any chip series", how,
+           check.panels, check.panels == 1 ? "" : "s");
+    return kExitOk;
+}

@@ -1,0 +1,29 @@
+/* The commands of panelbin, one function each: it prints its result on
+ * stdout and returns the exit status, or throws a Failure. */
+#ifndef PANELBIN_COMMANDS_H
+#define PANELBIN_COMMANDS_H
+
+#include <string>
+
+#include "ks_type.h"
+
+struct Options {
+    std::string file;   /* the bin file worked on (A for diff) */
+    std::string other;  /* B for diff */
+    std::string from;   /* make's JSON document, "-" for stdin */
+    std::string chip;   /* "R100", "R120" or empty */
+    std::string tcp;    /* HOST:PORT */
+    std::string serial; /* device path */
+    KS_S32 index = -1;  /* dump --index, push's INDEX */
+    bool json = false;  /* pull --json */
+};
+
+int RunShow(const Options& options);
+int RunDump(const Options& options);
+int RunMake(const Options& options);
+int RunCheck(const Options& options);
+int RunDiff(const Options& options);
+int RunPush(const Options& options);
+int RunPull(const Options& options);
+
+#endif

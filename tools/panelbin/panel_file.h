@@ -1,0 +1,43 @@
+/* A panel bin file as the tool works on it: its generation, header and
+ * panel records, read with the library's reader, and its JSON document
+ * {"generation": ..., "header": {...}, "panels": [...]}. */
+#ifndef PANELBIN_PANEL_FILE_H
+#define PANELBIN_PANEL_FILE_H
+
+#include <string>
+#include <vector>
+
+#include "panel/bin_file.h"
+#include "tools/panelbin/record_json.h"
+
+struct PanelFile {
+    PanelGeneration generation = PanelGeneration::kR100;
+    std::string generationSource; /* how it was chosen, for a person */
+    KS_PANEL_HEADER_S header = {};
+    std::vector<KS_U32> indices;           /* of the panels held, in file order */
+    std::vector<std::vector<KS_U8>> bodies; /* BodySize(generation) bytes each */
+};
+
+/* The --chip option: null when it was not given. */
+const PanelGeneration* ChipOption(const std::string& chip, PanelGeneration* storage);
+
+/* Reads the header and every panel (or only panel `only`, when it is not
+ * negative). The generation is *chip, or else the one whose size the first
+ * stored panel has (R100 when there is none). A reader failure throws a
+ * Failure that names the file and the reason. */
+PanelFile LoadPanelFile(const std::string& path, const PanelGeneration* chip, KS_S32 only = -1);
+
+const RecordLayout& BodyLayout(PanelGeneration generation);
+
+Json PanelFileToJson(const PanelFile& file);
+
+/* The inverse of PanelFileToJson. The generation is *chip, or else the
+ * document's "generation", or else R100; a disagreement between the two is
+ * a problem too. Every problem of the document is collected in the Failure
+ * thrown, one line each; nothing is written then. */
+PanelFile PanelFileFromJson(const Json& document, const PanelGeneration* chip);
+
+/* Writes the file through the library's writer: whole or not at all. */
+void WritePanelFile(const std::string& path, const PanelFile& file);
+
+#endif

@@ -1,0 +1,16 @@
+/* The one-line-per-panel table that show prints, and pull for the board's
+ * panel. */
+#ifndef PANELBIN_SHOW_H
+#define PANELBIN_SHOW_H
+
+#include <string>
+
+#include "tools/panelbin/record_json.h"
+
+/* `backlight`: with the backlight column, which a board does not hold. */
+void PrintPanelTableHead(bool backlight);
+/* One line from a panel's JSON (RecordToJson of a body), `label` in the
+ * index column. */
+void PrintPanelLine(const std::string& label, const Json& panel, bool backlight);
+
+#endif
