@@ -36,6 +36,9 @@ bool IsEnumChoice(const EnumNames& names, KS_U32 value);
  * integers, KS_BOOL). A constant expression, so tables stay constant. */
 template <typename Enum>
 struct EnumNamesOf {
+    /* Said apart from the address: some sanitizers keep a comparison of an
+     * object's address with null from being a constant expression. */
+    static constexpr bool known = false;
     static constexpr const EnumNames* value = nullptr;
 };
 
@@ -43,6 +46,7 @@ struct EnumNamesOf {
     extern const EnumNames k##Type##Names;                         \
     template <>                                                    \
     struct EnumNamesOf<Type> {                                     \
+        static constexpr bool known = true;                        \
         static constexpr const EnumNames* value = &k##Type##Names; \
     };
 
