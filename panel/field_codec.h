@@ -58,6 +58,64 @@ inline KS_S32 ToJava(const FieldSpec& def, KS_U32 member) {
     return static_cast<KS_S32>(member);
 }
 
+/* Is the field an int in Java (not a String or an int[])? */
+inline bool IsIntField(const FieldSpec& def) {
+    return def.kind != FieldKind::kText && def.kind != FieldKind::kBytes;
+}
+
+/* The int fields of a layout made ready for many panels. Their values come
+ * as one array, in field table order; the fields are grouped by how a value
+ * becomes its member, so that a panel's conversion runs a few tight loops
+ * instead of a branch per field. Flags and options are translated ahead for
+ * the identifiers 0 to kKnownIds - 1: the translators are plain functions of
+ * the identifier, and a call per field and panel costs as much as reading
+ * the field. */
+class IntFieldsPlan {
+public:
+    explicit IntFieldsPlan(const RecordLayout& layout);
+
+    size_t Count() const { return m_count; }
+
+    /* ToMember of values[i] stored for the i-th int field, for every one. */
+    void Store(const KS_S32* values, KS_U8* record) const {
+        for (size_t i = 0; i < m_copyCount; ++i)
+            KS_EncodeLE(record + m_copy[i].offset, static_cast<KS_U32>(values[m_copy[i].value]), 4);
+        for (size_t i = 0; i < m_narrowCount; ++i)
+            KS_EncodeLE(record + m_narrow[i].offset, static_cast<KS_U32>(values[m_narrow[i].value]),
+                        m_narrow[i].width);
+        for (size_t i = 0; i < m_translatedCount; ++i) {
+            const Translated& field = m_translated[i];
+            const KS_S32 value = values[field.value];
+            const KS_U32 id = static_cast<KS_U32>(value);
+            StoreMember(record + field.offset, field.width,
+                        id < kKnownIds ? field.known[id] : ToMember(*field.def, value));
+        }
+    }
+
+private:
+    static const KS_U32 kKnownIds = 8;
+    struct Plain {
+        KS_U16 value; /* index into the values */
+        KS_U16 offset;
+        KS_U8 width;
+    };
+    struct Translated {
+        KS_U16 value;
+        KS_U16 offset;
+        KS_U8 width;
+        const FieldSpec* def;
+        KS_U32 known[kKnownIds];
+    };
+
+    size_t m_count = 0;
+    size_t m_copyCount = 0; /* 32 bits as they are */
+    size_t m_narrowCount = 0;
+    size_t m_translatedCount = 0;
+    Plain m_copy[kMaxRecordFields];
+    Plain m_narrow[kMaxRecordFields];
+    Translated m_translated[kMaxRecordFields];
+};
+
 inline void StoreInt(const FieldSpec& def, KS_S32 value, KS_U8* record) {
     StoreMember(record + def.offset, def.width, ToMember(def, value));
 }
@@ -71,6 +129,12 @@ inline KS_S32 LoadInt(const FieldSpec& def, const KS_U8* record) {
  * No terminating zero is written: a text as long as the member fills it. */
 size_t StoreText(const FieldSpec& def, const KS_CHAR* modifiedUtf8, size_t length,
                  KS_U8* record);
+
+/* StoreText of the modified UTF-8 that the JVM makes of `count` UTF-16
+ * units (GetStringUTFRegion): each unit on its own, U+0000 as C0 80, a
+ * surrogate as 3 bytes. `count` is at most the member's width: no more
+ * units can fit, each takes at least one byte. */
+size_t StoreUtf16Text(const FieldSpec& def, const KS_U16* units, size_t count, KS_U8* record);
 
 /* The bytes of the text in the member: up to its first zero byte, at most
  * the member's width. */
