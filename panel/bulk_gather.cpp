@@ -33,14 +33,15 @@ bool ClearFailure(JNIEnv* env) {
 /* The gathered values of a generation turned into its record. */
 class PanelConverter {
 public:
-    explicit PanelConverter(const RecordLayout& layout) : m_plan(layout), m_ints(layout) {
+    explicit PanelConverter(const RecordLayout& layout)
+        : m_plan(layout), m_ints(*IntFieldsOf(layout)) {
         for (size_t i = 0; i < m_plan.count; ++i)
             if (!IsIntField(*m_plan.slots[i].def)) m_objects[m_objectCount++] = m_plan.slots[i];
     }
 
     const GatherPlan& Plan() const { return m_plan; }
 
-    /* The record of slot k, gathered (ints[0] == 1). */
+    /* The record of one gathered slot; ints points at its mark. */
     void Convert(const jint* ints, const jchar* chars, KS_U8* record) const {
         m_ints.Store(ints + 1, record);
         for (size_t i = 0; i < m_objectCount; ++i) {
@@ -62,7 +63,7 @@ private:
     static size_t Smaller(size_t a, size_t b) { return a < b ? a : b; }
 
     GatherPlan m_plan;
-    IntFieldsPlan m_ints;
+    const IntFieldsPlan& m_ints;
     size_t m_objectCount = 0;
     GatherSlot m_objects[kMaxRecordFields];
 };

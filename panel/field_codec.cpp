@@ -58,6 +58,16 @@ void IntFieldsPlan::Store(const KS_S32* values, KS_U8* record) const {
     for (size_t i = 0; i < other; ++i) StoreInt(*m_other[i], values[m_otherValue[i]], record);
 }
 
+const IntFieldsPlan* IntFieldsOf(const RecordLayout& layout) {
+    static const IntFieldsPlan r100(R100BodyLayout());
+    static const IntFieldsPlan r120(R120BodyLayout());
+    static const IntFieldsPlan header(PanelHeaderLayout());
+    if (&layout == &R100BodyLayout()) return &r100;
+    if (&layout == &R120BodyLayout()) return &r120;
+    if (&layout == &PanelHeaderLayout()) return &header;
+    return nullptr;
+}
+
 void StoreBytes(const FieldSpec& def, const KS_S32* values, size_t count, KS_U8* record) {
     if (count > def.width) count = def.width;
     KS_U8* out = record + def.offset;

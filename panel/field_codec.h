@@ -142,6 +142,10 @@ size_t StoreUtf16Text(const FieldSpec& def, const KS_U16* units, size_t count, K
  * the member's width. */
 size_t TextLength(const FieldSpec& def, const KS_U8* record);
 
+/* The plan of one of the layouts that field_table.h declares, made once
+ * for the process; null for any other layout. */
+const IntFieldsPlan* IntFieldsOf(const RecordLayout& layout);
+
 /* Entry k becomes byte k as its low 8 bits; entries beyond the member are
  * not read. */
 void StoreBytes(const FieldSpec& def, const KS_S32* values, size_t count, KS_U8* record);

@@ -91,7 +91,7 @@ private:
 }  // namespace
 
 RecordMapper::RecordMapper(JNIEnv* env, const RecordLayout& layout)
-    : m_env(env), m_layout(layout), m_ids(), m_ints(layout) {}
+    : m_env(env), m_layout(layout), m_ids() {}
 
 RecordMapper::~RecordMapper() {
     if (m_class != nullptr) m_env->DeleteLocalRef(m_class);
@@ -166,7 +166,7 @@ bool RecordMapper::Convert(jobject object, void* record) {
     const size_t intCount = m_intCount;
     jint values[kMaxRecordFields];
     for (size_t i = 0; i < intCount; ++i) values[i] = getInt(env, object, ids[i]);
-    m_ints.Store(values, bytes);
+    m_ints->Store(values, bytes);
     for (size_t i = 0; i < m_objectCount; ++i) {
         const ObjectField& field = m_objects[i];
         bool stored = field.def->kind == FieldKind::kText
@@ -181,6 +181,11 @@ bool RecordMapper::Convert(jobject object, void* record) {
 /* The layout's fields split into ints and objects once per bound class, so
  * the loop per panel runs over exactly the fields of each kind. */
 void RecordMapper::Plan() {
+    m_ints = IntFieldsOf(m_layout);
+    if (m_ints == nullptr) {
+        m_ownInts.reset(new IntFieldsPlan(m_layout));
+        m_ints = m_ownInts.get();
+    }
     m_intCount = m_objectCount = 0;
     ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
         if (IsObjectField(def.kind)) {

@@ -12,6 +12,8 @@
 
 #include <jni.h>
 
+#include <memory>
+
 #include "jni_ref.h"
 #include "panel/field_codec.h"
 #include "panel/field_table.h"
@@ -80,7 +82,8 @@ private:
     size_t m_intCount = 0;
     size_t m_objectCount = 0;
     jfieldID m_intIds[kMaxRecordFields]; /* in the order m_ints takes the values */
-    IntFieldsPlan m_ints;
+    const IntFieldsPlan* m_ints = nullptr;
+    std::unique_ptr<IntFieldsPlan> m_ownInts; /* for a layout without a shared plan */
     ObjectField m_objects[kMaxRecordFields];
 };
 
