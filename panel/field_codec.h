@@ -10,10 +10,23 @@
 #define PANEL_FIELD_CODEC_H
 
 #include <stddef.h>
+#include <string.h>
 
 #include "ks_coding.h"
 #include "panel/field_table.h"
 #include "panel/option_translate.h"
+
+/* KS_EncodeU32 in one store. The compiler keeps the codec's byte loop as a
+ * loop, four stores with a shift each, and the writer runs it some 60 times
+ * per panel; on a little-endian host the member's bytes are the value's own
+ * bytes in memory, so copying them is the same encoding. */
+inline void StoreU32(KS_U8* at, KS_U32 value) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    memcpy(at, &value, sizeof value);
+#else
+    KS_EncodeU32(at, value);
+#endif
+}
 
 /* Members are little-endian; storing only `width` bytes is what truncates
  * an int into a 16-bit or 8-bit member. The common 4-byte member is its own
@@ -22,7 +35,7 @@
 inline void StoreMember(KS_U8* at, size_t width, KS_U32 value) {
     switch (width) {
         case 4:
-            KS_EncodeLE(at, value, 4);
+            StoreU32(at, value);
             break;
         case 2:
             KS_EncodeLE(at, value, 2);
@@ -58,6 +71,53 @@ inline KS_S32 ToJava(const FieldSpec& def, KS_U32 member) {
     return static_cast<KS_S32>(member);
 }
 
+/* Is the field an int in Java (not a String or an int[])? */
+inline bool IsIntField(const FieldSpec& def) {
+    return def.kind != FieldKind::kText && def.kind != FieldKind::kBytes;
+}
+
+/* The int fields of a layout made ready for many panels. Their values come
+ * as one array, in field table order; the fields are grouped by how a value
+ * becomes its member, so that a panel's conversion runs a few tight loops
+ * instead of a branch per field. Flags and options are translated ahead for
+ * the identifiers 0 to kKnownIds - 1: the translators are plain functions of
+ * the identifier, and a call per field and panel costs as much as reading
+ * the field. */
+class IntFieldsPlan {
+public:
+    explicit IntFieldsPlan(const RecordLayout& layout);
+
+    size_t Count() const { return m_count; }
+
+    /* ToMember of values[i] stored for the i-th int field, for every one. */
+    void Store(const KS_S32* values, KS_U8* record) const;
+
+private:
+    static const KS_U32 kKnownIds = 8;
+    struct Plain {
+        KS_U16 value; /* index into the values */
+        KS_U16 offset;
+        KS_U8 width;
+    };
+    struct Translated {
+        KS_U16 value;
+        KS_U16 offset;
+        const FieldSpec* def;
+        KS_U32 known[kKnownIds];
+    };
+
+    size_t m_count = 0;
+    size_t m_copyCount = 0;       /* 32 bits as they are */
+    size_t m_narrowCount = 0;     /* the low 16 or 8 bits */
+    size_t m_translatedCount = 0; /* flags and options of 32 bits */
+    size_t m_otherCount = 0;      /* whatever else a table may hold */
+    Plain m_copy[kMaxRecordFields];
+    Plain m_narrow[kMaxRecordFields];
+    Translated m_translated[kMaxRecordFields];
+    const FieldSpec* m_other[kMaxRecordFields];
+    KS_U16 m_otherValue[kMaxRecordFields];
+};
+
 inline void StoreInt(const FieldSpec& def, KS_S32 value, KS_U8* record) {
     StoreMember(record + def.offset, def.width, ToMember(def, value));
 }
@@ -72,21 +132,23 @@ inline KS_S32 LoadInt(const FieldSpec& def, const KS_U8* record) {
 size_t StoreText(const FieldSpec& def, const KS_CHAR* modifiedUtf8, size_t length,
                  KS_U8* record);
 
+/* StoreText of the modified UTF-8 that the JVM makes of `count` UTF-16
+ * units (GetStringUTFRegion): each unit on its own, U+0000 as C0 80, a
+ * surrogate as 3 bytes. `count` is at most the member's width: no more
+ * units can fit, each takes at least one byte. */
+size_t StoreUtf16Text(const FieldSpec& def, const KS_U16* units, size_t count, KS_U8* record);
+
 /* The bytes of the text in the member: up to its first zero byte, at most
  * the member's width. */
 size_t TextLength(const FieldSpec& def, const KS_U8* record);
 
+/* The plan of one of the layouts that field_table.h declares, made once
+ * for the process; null for any other layout. */
+const IntFieldsPlan* IntFieldsOf(const RecordLayout& layout);
+
 /* Entry k becomes byte k as its low 8 bits; entries beyond the member are
- * not read. Whole groups of 8 first: a loop of fixed length the compiler
- * turns into vector narrowing. */
-inline void StoreBytes(const FieldSpec& def, const KS_S32* values, size_t count, KS_U8* record) {
-    if (count > def.width) count = def.width;
-    KS_U8* out = record + def.offset;
-    size_t k = 0;
-    for (; k + 8 <= count; k += 8)
-        for (size_t j = 0; j < 8; ++j) out[k + j] = static_cast<KS_U8>(values[k + j]);
-    for (; k < count; ++k) out[k] = static_cast<KS_U8>(values[k]);
-}
+ * not read. */
+void StoreBytes(const FieldSpec& def, const KS_S32* values, size_t count, KS_U8* record);
 
 /* Every reserved word of the layout set to 0xFFFFFFFF. */
 void FillReserved(const RecordLayout& layout, KS_U8* record);

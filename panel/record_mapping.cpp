@@ -8,6 +8,7 @@
 #include <new>
 #include <type_traits>
 
+#include "panel/bulk_gather.h"
 #include "panel/field_codec.h"
 #include "panel/modified_utf8.h"
 
@@ -161,19 +162,11 @@ bool RecordMapper::Convert(jobject object, void* record) {
      * compiler would reload members and the JNI function table per field. */
     JNIEnv* const env = m_env;
     jint(JNICALL* const getInt)(JNIEnv*, jobject, jfieldID) = env->functions->GetIntField;
-    const IntField* const ints = m_ints;
+    const jfieldID* const ids = m_intIds;
     const size_t intCount = m_intCount;
-    const KS_U32(*const translations)[kKnownIds] = m_translations;
-    for (size_t i = 0; i < intCount; ++i) {
-        const IntField& field = ints[i];
-        jint value = getInt(env, object, field.id);
-        KS_U32 member = static_cast<KS_U32>(value);
-        if (field.translated) {
-            /* Identifiers come from small enumerations: look them up. */
-            member = member < kKnownIds ? translations[i][member] : ToMember(*field.def, value);
-        }
-        StoreMember(bytes + field.offset, field.width, member);
-    }
+    jint values[kMaxRecordFields];
+    for (size_t i = 0; i < intCount; ++i) values[i] = getInt(env, object, ids[i]);
+    m_ints->Store(values, bytes);
     for (size_t i = 0; i < m_objectCount; ++i) {
         const ObjectField& field = m_objects[i];
         bool stored = field.def->kind == FieldKind::kText
@@ -186,23 +179,20 @@ bool RecordMapper::Convert(jobject object, void* record) {
 }
 
 /* The layout's fields split into ints and objects once per bound class, so
- * the loop per panel runs over exactly the fields of each kind. Flags and
- * options are translated ahead for the identifiers 0 to kKnownIds - 1:
- * the translators are plain functions of the identifier, and a call per
- * field and panel costs as much as reading the field. */
+ * the loop per panel runs over exactly the fields of each kind. */
 void RecordMapper::Plan() {
+    m_ints = IntFieldsOf(m_layout);
+    if (m_ints == nullptr) {
+        m_ownInts.reset(new IntFieldsPlan(m_layout));
+        m_ints = m_ownInts.get();
+    }
     m_intCount = m_objectCount = 0;
     ForEachField(m_layout, [&](size_t i, const FieldSpec& def) {
         if (IsObjectField(def.kind)) {
-            m_objects[m_objectCount++] = {m_ids[i], &def, def.offset, 0, false};
-            return true;
+            m_objects[m_objectCount++] = {m_ids[i], &def};
+        } else {
+            m_intIds[m_intCount++] = m_ids[i];
         }
-        const bool translated = def.kind == FieldKind::kFlag || def.kind == FieldKind::kOption;
-        if (translated)
-            for (KS_U32 id = 0; id < kKnownIds; ++id)
-                m_translations[m_intCount][id] = ToMember(def, static_cast<jint>(id));
-        m_ints[m_intCount++] = {m_ids[i], &def, def.offset, static_cast<KS_U8>(def.width),
-                                translated};
         return true;
     });
     m_planned = true;
@@ -212,12 +202,18 @@ bool RecordMapper::ArrayToZeroedRecords(jobjectArray array, KS_U8* (*next)(void*
                                         void* context) {
     if (array == nullptr || Failed(m_env)) return false;
     const jsize count = m_env->GetArrayLength(array);
+    return GatherArray(m_env, m_layout, array, count, this, next, context);
+}
+
+bool RecordMapper::ElementsToZeroedRecords(jobjectArray array, jsize begin, jsize end,
+                                           KS_U8* (*next)(void*), void* context) {
+    if (Failed(m_env)) return false;
     bool ok = true;
-    for (jsize first = 0; ok && first < count; first += kPanelsPerFrame) {
+    for (jsize first = begin; ok && first < end; first += kPanelsPerFrame) {
         if (m_env->PushLocalFrame(kPanelsPerFrame * kLocalRefsPerObject) < 0) return false;
         m_inFrame = true;
         m_boundInFrame = false;
-        const jsize last = count - first < kPanelsPerFrame ? count : first + kPanelsPerFrame;
+        const jsize last = end - first < kPanelsPerFrame ? end : first + kPanelsPerFrame;
         for (jsize i = first; ok && i < last; ++i) {
             KS_U8* record = next(context);
             jobject panel = record != nullptr ? m_env->GetObjectArrayElement(array, i) : nullptr;

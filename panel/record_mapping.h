@@ -12,7 +12,10 @@
 
 #include <jni.h>
 
+#include <memory>
+
 #include "jni_ref.h"
+#include "panel/field_codec.h"
 #include "panel/field_table.h"
 
 class RecordMapper {
@@ -35,9 +38,16 @@ public:
 
     /* Every element of the array in order, each into the zeroed record that
      * next(context) returns (null stops the run): what ToZeroedRecord does
-     * per element, with the local references of many elements released at
-     * once. False at the first element that is null or fails. */
+     * per element. False at the first element that is null or fails.
+     * Elements of the first element's class are read in bulk by a helper
+     * class where one can be had (panel/bulk_gather.h); the others, and all
+     * of them where none can, one by one through JNI. */
     bool ArrayToZeroedRecords(jobjectArray array, KS_U8* (*next)(void*), void* context);
+
+    /* Elements [first, end) of the array one by one through JNI, with the
+     * local references of many elements released at once. */
+    bool ElementsToZeroedRecords(jobjectArray array, jsize first, jsize end,
+                                 KS_U8* (*next)(void*), void* context);
 
     /* Sets the object's fields from the record, fields found in the layout's
      * named class. Either every field is set or none: false, with the object
@@ -64,20 +74,16 @@ private:
     jfieldID m_ids[kMaxRecordFields];
 
     /* The bound class's fields by kind, for ToZeroedRecord. */
-    struct IntField {
+    struct ObjectField {
         jfieldID id;
         const FieldSpec* def;
-        KS_U16 offset;   /* def's, kept here: one load less per field */
-        KS_U8 width;
-        bool translated; /* a flag or option: m_translations holds its values */
     };
-    typedef IntField ObjectField;
-    static const KS_U32 kKnownIds = 8;
     bool m_planned = false;
     size_t m_intCount = 0;
     size_t m_objectCount = 0;
-    IntField m_ints[kMaxRecordFields];
-    KS_U32 m_translations[kMaxRecordFields][kKnownIds];
+    jfieldID m_intIds[kMaxRecordFields]; /* in the order m_ints takes the values */
+    const IntFieldsPlan* m_ints = nullptr;
+    std::unique_ptr<IntFieldsPlan> m_ownInts; /* for a layout without a shared plan */
     ObjectField m_objects[kMaxRecordFields];
 };
 
