@@ -9,6 +9,7 @@
 #define KS_CODING_H
 
 #include <stddef.h>
+#include <string.h>
 
 #include "ks_type.h"
 
@@ -24,8 +25,25 @@ static inline KS_U32 KS_DecodeLE(const KS_U8* in, size_t width) {
     return value;
 }
 
-static inline void KS_EncodeU32(KS_U8* out, KS_U32 value) { KS_EncodeLE(out, value, 4); }
+/* A 32-bit value in one store or load where the host is little-endian: its
+ * bytes in memory are then already the encoding, and compilers keep the
+ * byte loop above as a loop. The writer runs this some 60 times a panel. */
+static inline void KS_EncodeU32(KS_U8* out, KS_U32 value) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    memcpy(out, &value, sizeof value);
+#else
+    KS_EncodeLE(out, value, 4);
+#endif
+}
 
-static inline KS_U32 KS_DecodeU32(const KS_U8* in) { return KS_DecodeLE(in, 4); }
+static inline KS_U32 KS_DecodeU32(const KS_U8* in) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    KS_U32 value;
+    memcpy(&value, in, sizeof value);
+    return value;
+#else
+    return KS_DecodeLE(in, 4);
+#endif
+}
 
 #endif /* KS_CODING_H */

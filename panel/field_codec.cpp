@@ -46,14 +46,15 @@ void IntFieldsPlan::Store(const KS_S32* values, KS_U8* record) const {
     const size_t copies = m_copyCount, narrow = m_narrowCount;
     const size_t translated = m_translatedCount, other = m_otherCount;
     for (const Plain *field = m_copy, *end = m_copy + copies; field != end; ++field)
-        StoreU32(record + field->offset, static_cast<KS_U32>(values[field->value]));
+        KS_EncodeU32(record + field->offset, static_cast<KS_U32>(values[field->value]));
     for (const Plain *field = m_narrow, *end = m_narrow + narrow; field != end; ++field)
         KS_EncodeLE(record + field->offset, static_cast<KS_U32>(values[field->value]), field->width);
     for (const Translated *field = m_translated, *end = m_translated + translated; field != end;
          ++field) {
         const KS_S32 value = values[field->value];
         const KS_U32 id = static_cast<KS_U32>(value);
-        StoreU32(record + field->offset, id < kKnownIds ? field->known[id] : ToMember(*field->def, value));
+        KS_EncodeU32(record + field->offset,
+                     id < kKnownIds ? field->known[id] : ToMember(*field->def, value));
     }
     for (size_t i = 0; i < other; ++i) StoreInt(*m_other[i], values[m_otherValue[i]], record);
 }

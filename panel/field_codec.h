@@ -16,18 +16,6 @@
 #include "panel/field_table.h"
 #include "panel/option_translate.h"
 
-/* KS_EncodeU32 in one store. The compiler keeps the codec's byte loop as a
- * loop, four stores with a shift each, and the writer runs it some 60 times
- * per panel; on a little-endian host the member's bytes are the value's own
- * bytes in memory, so copying them is the same encoding. */
-inline void StoreU32(KS_U8* at, KS_U32 value) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    memcpy(at, &value, sizeof value);
-#else
-    KS_EncodeU32(at, value);
-#endif
-}
-
 /* Members are little-endian; storing only `width` bytes is what truncates
  * an int into a 16-bit or 8-bit member. The common 4-byte member is its own
  * case, one store rather than a loop: the mapper's loop runs per field and
@@ -35,7 +23,7 @@ inline void StoreU32(KS_U8* at, KS_U32 value) {
 inline void StoreMember(KS_U8* at, size_t width, KS_U32 value) {
     switch (width) {
         case 4:
-            StoreU32(at, value);
+            KS_EncodeU32(at, value);
             break;
         case 2:
             KS_EncodeLE(at, value, 2);
