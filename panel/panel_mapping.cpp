@@ -7,11 +7,13 @@
 
 #include "entry_guard.h"
 #include "jni_ref.h"
+#include "panel/bin_file.h"
 #include "panel/field_table.h"
 #include "panel/record_mapping.h"
 
+/* One rule decides the generation: the bin file code's. */
 bool IsR120ChipSeries(const char* chipSeries) {
-    return chipSeries != nullptr && strcmp(chipSeries, "R120") == 0;
+    return GenerationOf(chipSeries) == PanelGeneration::kR120;
 }
 
 const RecordLayout& BodyLayoutFor(const char* chipSeries) {
