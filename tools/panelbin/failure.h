@@ -6,10 +6,14 @@
 #include <stdexcept>
 #include <string>
 
-/* Exit statuses shared by every command. */
+/* Exit statuses shared by every command; the manual page's EXIT STATUS
+ * table lists the same. */
 const int kExitOk = 0;
-const int kExitFailed = 1; /* damaged file, differing files, bad JSON, board failure */
-const int kExitUsage = 2;  /* a command line the tool cannot use */
+const int kExitFailed = 1;   /* damaged file, differing files, refused document or value */
+const int kExitUsage = 2;    /* a command line the tool cannot use */
+const int kExitFile = 3;     /* a file that cannot be read or written */
+const int kExitBoard = 4;    /* the board link failed */
+const int kExitMismatch = 5; /* verify: the board holds other values than the file */
 
 class Failure : public std::runtime_error {
 public:
