@@ -1,10 +1,10 @@
-#include "CommonAlgorithm.h"
+#include "comm/CommonAlgorithm.h"
 
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "SysCalls.h"
+#include "base/SysCalls.h"
 
 CommonAlgorithm::~CommonAlgorithm() {}
 

@@ -1,9 +1,9 @@
-#include "Communication.h"
+#include "comm/Communication.h"
 
 #include <string.h>
 
-#include "CommonAlgorithm.h"
-#include "ks_msg.h"
+#include "comm/CommonAlgorithm.h"
+#include "comm/ks_msg.h"
 
 namespace {
 

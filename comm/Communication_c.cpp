@@ -1,13 +1,13 @@
-#include "Communication_c.h"
+#include "include/Communication_c.h"
 
 #include <stdint.h>
 
 #include <mutex>
 #include <string>
 
-#include "Communication.h"
-#include "entry_guard.h"
-#include "link_access.h"
+#include "comm/Communication.h"
+#include "base/entry_guard.h"
+#include "comm/link_access.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "fake_jni.h"
+#include "tests/fuzz/fake_jni.h"
 
 #include <stdarg.h>
 #include <stdio.h>

@@ -4,7 +4,7 @@
 #include <jni.h>
 #include <sys/resource.h>
 
-#include "panel/panel_bin.h"
+#include "panel/java/bin_operations.h"
 
 extern "C" {
 

@@ -1,4 +1,4 @@
-#include "board_sim_process.h"
+#include "tests/native/board_sim_process.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "board/panel_transfer.h"
-#include "comm/SysCalls.h"
-#include "com_kestrel_vimora_jni_JNIMakeBin.h"
-#include "comm_test_support.h"
+#include "base/SysCalls.h"
+#include "jni/com_kestrel_vimora_jni_JNIMakeBin.h"
+#include "tests/native/comm_test_support.h"
 
 namespace {
 

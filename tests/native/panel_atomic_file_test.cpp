@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "panel/atomic_file.h"
+#include "base/atomic_file.h"
 
 namespace fs = std::filesystem;
 

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "db/ks_db.h"
-#include "panel/bin_file.h"
+#include "include/ks_db.h"
+#include "panel/binfile/bin_file.h"
 
 namespace fs = std::filesystem;
 

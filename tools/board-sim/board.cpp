@@ -1,4 +1,4 @@
-#include "board.h"
+#include "tools/board-sim/board.h"
 
 #include <string.h>
 

@@ -1,4 +1,4 @@
-#include "faults.h"
+#include "tools/board-sim/faults.h"
 
 #include <stdlib.h>
 

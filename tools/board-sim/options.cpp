@@ -1,4 +1,4 @@
-#include "options.h"
+#include "tools/board-sim/options.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,4 +1,4 @@
-#include "recorder.h"
+#include "tools/board-sim/recorder.h"
 
 namespace {
 

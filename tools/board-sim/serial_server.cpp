@@ -1,4 +1,4 @@
-#include "serial_server.h"
+#include "tools/board-sim/serial_server.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "tcp_server.h"
+#include "tools/board-sim/tcp_server.h"
 
 #include <arpa/inet.h>
 #include <errno.h>

@@ -1,4 +1,4 @@
-#include "wire.h"
+#include "tools/board-sim/wire.h"
 
 #include <errno.h>
 #include <time.h>

@@ -1,0 +1,126 @@
+/* Panel bin files without a JVM: reading, checking and writing them.
+ *
+ * How a tool uses it: BinFileReader reader; reader.Open(path, GenerationOf(chip)),
+ * then ReadHeader, CountPanels and ReadPanel(i, buffer of BodySize bytes);
+ * after any false, reader.status() names the reason. CheckBinFile walks a
+ * whole file and names its first fault. WriteBinFile builds a file from
+ * records, byte-identical to makePanelBin's, through the same code.
+ *
+ * The library's own readers and writer go through this code too, so a file
+ * that the tool calls sound reads the same from Java. Internal C++: the
+ * shared library does not export it; tools link the object library. */
+#ifndef PANEL_BIN_FILE_H
+#define PANEL_BIN_FILE_H
+
+#include <stddef.h>
+
+#include "include/ks_unf_panel.h"
+#include "panel/model/generation.h"
+
+/* Size of every panel bin file. */
+const KS_U32 kBinFileSize = 819200;
+
+/* Why an operation failed. Codes are stable; texts say it for a person. */
+enum class BinFault : KS_U8 {
+    kNone,
+    kOpen,          /* the file cannot be opened (or created, for a write) */
+    kRead,          /* reading failed */
+    kWrite,         /* writing or replacing the file failed */
+    kNoMemory,      /* a buffer could not be allocated */
+    kFileSize,      /* the file is not 819200 bytes long (CheckBinFile only) */
+    kMagic,         /* the file does not start with "###" and a zero byte */
+    kUsedSize,      /* bytes in use below the 8-byte header or above 819200 */
+    kTableBounds,   /* a table record runs past the used region */
+    kKeyBounds,     /* a key record runs past its table */
+    kNoHeaderTable, /* no table "panelheader" */
+    kNoHeaderKey,   /* no key "header" in it */
+    kHeaderSize,    /* the header key does not hold 16 bytes */
+    kNoBodyTable,   /* no table "paneldatabody" */
+    kNoPanel,       /* no key for the panel asked for */
+    kPanelSize,     /* a body key does not hold a record of the generation */
+    kKeyName,       /* a key is not where the layout puts it (CheckBinFile) */
+    kExtraData,     /* tables, keys or bytes the layout does not have (CheckBinFile) */
+    kNameTail,      /* a name is not zero after its end (CheckBinFile) */
+    kTooManyPanels, /* more panels than fit in a file (WriteBinFile) */
+};
+
+struct BinStatus {
+    BinFault fault = BinFault::kNone;
+    char text[160] = "";
+
+    bool ok() const { return fault == BinFault::kNone; }
+    /* Records the fault and its text (printf-style); returns false so that a
+     * failing step can `return status->Fail(...)`. */
+    bool Fail(BinFault code, const char* format, ...) __attribute__((format(printf, 3, 4)));
+};
+
+class BinFileSource;
+
+/* Reads what a lookup needs of one file, never the whole file: the
+ * directory walk as far as the record asked for, then the record. A file
+ * shorter than 819200 bytes reads as if padded with zero bytes, bytes past
+ * 819200 are ignored. Lookups match the container's: the first record whose
+ * name begins with the name asked for, which must then be that exact name
+ * and hold a value of the expected size; every record is bounds-checked.
+ * Not for use by two threads at once. */
+class BinFileReader {
+public:
+    BinFileReader();
+    ~BinFileReader();
+    BinFileReader(const BinFileReader&) = delete;
+    BinFileReader& operator=(const BinFileReader&) = delete;
+
+    /* Opens the file and checks its magic and bytes in use. */
+    bool Open(const char* path, PanelGeneration generation);
+    /* The 16-byte header record. */
+    bool ReadHeader(KS_PANEL_HEADER_S* header);
+    /* The body record of panel `index` (key "index<index>"): BodySize bytes
+     * of the generation copied to `body`. */
+    bool ReadPanel(KS_S32 index, void* body);
+    /* The number of keys in the body table (0 for an empty table). */
+    bool CountPanels(KS_U32* count);
+    /* The value size of the first key in the body table, 0 for an empty
+     * table: a file does not record its generation, but this size (476 or
+     * 632) tells which one it was made for. */
+    bool FirstPanelSize(KS_U32* size);
+
+    PanelGeneration generation() const { return m_generation; }
+    const BinStatus& status() const { return m_status; }
+
+private:
+    bool FindValue(const char* table, const char* key, KS_U32 size, BinFault missing,
+                   KS_U32* valueAt);
+    bool FindBodyTable(KS_U32* begin, KS_U32* end);
+    bool Ready();
+
+    BinFileSource* m_source;
+    PanelGeneration m_generation = PanelGeneration::kR100;
+    KS_U32 m_used = 0;
+    bool m_open = false;
+    BinStatus m_status;
+};
+
+/* What CheckBinFile found. */
+struct BinCheck {
+    BinStatus status;
+    bool generationKnown = false;
+    PanelGeneration generation = PanelGeneration::kR100;
+    KS_U32 panels = 0; /* body keys that passed before the first fault */
+};
+
+/* Walks the whole file and reports its first fault by name, stricter than
+ * the readers: the file must be exactly 819200 bytes; the tables must be
+ * "panelheader" with the one key "header" of 16 bytes, then "paneldatabody"
+ * with keys index0, index1, ... in order, each holding one body record of
+ * the generation; names zero-padded; every byte after the used region zero.
+ * `generation` null: the generation is taken from the first body key. */
+BinCheck CheckBinFile(const char* path, const PanelGeneration* generation);
+
+/* Writes a panel bin file of `count` body records (BodySize(generation)
+ * bytes each, one after another in `bodies`) with the image builder and the
+ * whole-or-nothing file replacement of makePanelBin. False with the reason
+ * in *status; the target is then as it was. */
+bool WriteBinFile(const char* path, const KS_PANEL_HEADER_S& header, const void* bodies,
+                  size_t count, PanelGeneration generation, BinStatus* status);
+
+#endif
