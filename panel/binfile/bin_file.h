@@ -14,6 +14,8 @@
 
 #include <stddef.h>
 
+#include <vector>
+
 #include "include/ks_unf_panel.h"
 #include "panel/model/generation.h"
 
@@ -72,6 +74,10 @@ public:
 
     /* Opens the file and checks its magic and bytes in use. */
     bool Open(const char* path, PanelGeneration generation);
+    /* The same over `size` bytes in memory, which must outlive the reader
+     * (a pipe or '-' read once): a short image reads as zero-padded, as a
+     * short file does, bytes past 819200 are ignored. */
+    bool OpenImage(const KS_U8* bytes, size_t size, PanelGeneration generation);
     /* The 16-byte header record. */
     bool ReadHeader(KS_PANEL_HEADER_S* header);
     /* The body record of panel `index` (key "index<index>"): BodySize bytes
@@ -92,6 +98,7 @@ private:
                    KS_U32* valueAt);
     bool FindBodyTable(KS_U32* begin, KS_U32* end);
     bool Ready();
+    bool Start();
 
     BinFileSource* m_source;
     PanelGeneration m_generation = PanelGeneration::kR100;
@@ -115,6 +122,10 @@ struct BinCheck {
  * the generation; names zero-padded; every byte after the used region zero.
  * `generation` null: the generation is taken from the first body key. */
 BinCheck CheckBinFile(const char* path, const PanelGeneration* generation);
+/* The same check over `size` bytes in memory: kFileSize unless size is
+ * 819200, otherwise exactly the faults CheckBinFile reports for a file of
+ * these bytes (CheckBinFile reads the file whole, then calls this). */
+BinCheck CheckBinImage(const KS_U8* bytes, size_t size, const PanelGeneration* generation);
 
 /* Writes a panel bin file of `count` body records (BodySize(generation)
  * bytes each, one after another in `bodies`) with the image builder and the
@@ -122,5 +133,10 @@ BinCheck CheckBinFile(const char* path, const PanelGeneration* generation);
  * in *status; the target is then as it was. */
 bool WriteBinFile(const char* path, const KS_PANEL_HEADER_S& header, const void* bodies,
                   size_t count, PanelGeneration generation, BinStatus* status);
+
+/* The image WriteBinFile would write, all 819200 bytes, into *image; a
+ * failure (kTooManyPanels, kNoMemory, ...) leaves *image as it was. */
+BinStatus BuildBinImage(const KS_PANEL_HEADER_S& header, const void* bodies, size_t count,
+                        PanelGeneration generation, std::vector<KS_U8>* image);
 
 #endif

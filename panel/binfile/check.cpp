@@ -232,6 +232,19 @@ private:
 
 }  // namespace
 
+BinCheck CheckBinImage(const KS_U8* bytes, size_t size, const PanelGeneration* generation) {
+    BinCheck result;
+    if (bytes == nullptr && size != 0) {
+        result.status.Fail(BinFault::kRead, "no image given");
+    } else if (size != kBinFileSize) {
+        result.status.Fail(BinFault::kFileSize, "file is %lld bytes, expected %u",
+                           static_cast<long long>(size), kBinFileSize);
+    } else {
+        Checker(bytes, &result).Run(generation);
+    }
+    return result;
+}
+
 BinCheck CheckBinFile(const char* path, const PanelGeneration* generation) {
     BinCheck result;
     if (path == nullptr) {
@@ -243,6 +256,6 @@ BinCheck CheckBinFile(const char* path, const PanelGeneration* generation) {
         result.status.Fail(BinFault::kNoMemory, "no memory for the %u-byte image", kBinFileSize);
         return result;
     }
-    if (ReadWhole(path, image.get(), &result.status)) Checker(image.get(), &result).Run(generation);
-    return result;
+    if (!ReadWhole(path, image.get(), &result.status)) return result;
+    return CheckBinImage(image.get(), kBinFileSize, generation);
 }

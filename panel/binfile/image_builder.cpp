@@ -32,9 +32,9 @@ void PanelKeyName(KS_U32 n, KS_CHAR (&name)[32]) {
 
 }  // namespace
 
-bool BinImageBuilder::Begin(const KS_PANEL_HEADER_S& header, PanelGeneration generation,
-                            BinStatus* status) {
-    m_status = status;
+bool BinImageBuilder::Begin(const KS_PANEL_HEADER_S& header, PanelGeneration generation) {
+    BinStatus* status = &m_status;
+    *status = BinStatus();
     m_bodySize = BodySize(generation);
     m_panels = 0;
     KS_DB_SetMaxDBSize(const_cast<char*>(GenerationName(generation)));
@@ -54,11 +54,15 @@ bool BinImageBuilder::Begin(const KS_PANEL_HEADER_S& header, PanelGeneration gen
 }
 
 KS_U8* BinImageBuilder::AddPanel() {
+    if (m_db.pData == nullptr) {
+        m_status.Fail(BinFault::kWrite, "no image was built");
+        return nullptr;
+    }
     KS_CHAR name[32];
     PanelKeyName(m_panels, name);
     KS_U8* record = DbAppendKey(&m_bodies, name, m_bodySize);
     if (record == nullptr) {
-        m_status->Fail(BinFault::kTooManyPanels,
+        m_status.Fail(BinFault::kTooManyPanels,
                        "panel %u does not fit: a file holds at most %u panels of %u bytes",
                        m_panels, (kBinFileSize - 132) / (36 + m_bodySize), m_bodySize);
         return nullptr;
@@ -70,7 +74,7 @@ KS_U8* BinImageBuilder::AddPanel() {
 bool BinImageBuilder::WriteTo(const char* path) {
     /* The whole buffer: the used region, then the zero bytes the container
      * keeps after it, so it is the file as it must be written. */
-    if (m_db.pData == nullptr) return m_status->Fail(BinFault::kWrite, "no image was built");
+    if (m_db.pData == nullptr) return m_status.Fail(BinFault::kWrite, "no image was built");
     if (ReplaceFileContents(path, m_db.pData, kBinFileSize)) return true;
-    return m_status->Fail(BinFault::kWrite, "cannot write %s: %s", path, strerror(errno));
+    return m_status.Fail(BinFault::kWrite, "cannot write %s: %s", path, strerror(errno));
 }

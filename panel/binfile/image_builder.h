@@ -16,7 +16,7 @@ public:
     BinImageBuilder& operator=(const BinImageBuilder&) = delete;
 
     /* A fresh image holding the header and an empty body table. */
-    bool Begin(const KS_PANEL_HEADER_S& header, PanelGeneration generation, BinStatus* status);
+    bool Begin(const KS_PANEL_HEADER_S& header, PanelGeneration generation);
 
     /* Appends key index<n> for the next panel and returns its record inside
      * the image: BodySize bytes, all zero, to be filled by the caller. Null
@@ -26,12 +26,19 @@ public:
     /* Replaces the file with the image (ReplaceFileContents). */
     bool WriteTo(const char* path);
 
+    /* The finished image, kBinFileSize bytes; null before Begin succeeded. */
+    const KS_U8* Image() const { return m_db.pData; }
+
+    /* Why the last step failed; each object keeps its own, so a step taken
+     * without Begin reports that instead of reaching for a missing one. */
+    const BinStatus& status() const { return m_status; }
+
 private:
     KS_DB_S m_db = {0, nullptr};
     KS_DB_TABLE_S m_bodies = {};
     KS_U32 m_bodySize = 0;
     KS_U32 m_panels = 0;
-    BinStatus* m_status = nullptr;
+    BinStatus m_status;
 };
 
 #endif

@@ -40,6 +40,23 @@ bool BinFileReader::Open(const char* path, PanelGeneration generation) {
     m_source = new (std::nothrow) BinFileSource;
     if (m_source == nullptr) return m_status.Fail(BinFault::kNoMemory, "no memory for a reader");
     if (!m_source->Open(path, &m_status)) return false;
+    return Start();
+}
+
+bool BinFileReader::OpenImage(const KS_U8* bytes, size_t size, PanelGeneration generation) {
+    m_status = BinStatus();
+    m_generation = generation;
+    m_used = 0;
+    m_open = false;
+    delete m_source;
+    m_source = new (std::nothrow) BinFileSource;
+    if (m_source == nullptr) return m_status.Fail(BinFault::kNoMemory, "no memory for a reader");
+    if (!m_source->OpenImage(bytes, size, &m_status)) return false;
+    return Start();
+}
+
+/* The magic and the bytes in use, checked once per file or image. */
+bool BinFileReader::Start() {
     const KS_U8* head = m_source->Bytes(0, kDbHeaderSize);
     if (head == nullptr) return false;
     /* The fourth magic byte is not compared: "###" decides. */

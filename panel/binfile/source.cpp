@@ -56,6 +56,23 @@ bool BinFileSource::Open(const char* path, BinStatus* status) {
     return S_ISREG(st.st_mode) || LoadStream();
 }
 
+bool BinFileSource::OpenImage(const KS_U8* bytes, size_t size, BinStatus* status) {
+    m_status = status;
+    if (bytes == nullptr && size != 0) return status->Fail(BinFault::kOpen, "no image given");
+    m_fileSize = static_cast<off_t>(size);
+    if (size >= kBinFileSize) {
+        m_current = bytes;
+    } else {
+        m_window = static_cast<KS_U8*>(calloc(kBinFileSize, 1));
+        if (m_window == nullptr) return status->Fail(BinFault::kNoMemory, "no memory for the image");
+        if (size != 0) memcpy(m_window, bytes, size);
+        m_current = m_window;
+    }
+    m_start = 0;
+    m_filled = kBinFileSize;
+    return true;
+}
+
 /* A pipe or a device cannot be read at offsets: its first 819200 bytes are
  * read once, in order, and every request is served from them. */
 bool BinFileSource::LoadStream() {

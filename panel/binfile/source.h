@@ -10,6 +10,7 @@
 #ifndef PANEL_BIN_FILE_SOURCE_H
 #define PANEL_BIN_FILE_SOURCE_H
 
+#include <stddef.h>
 #include <sys/types.h>
 
 #include "panel/binfile/bin_file.h"
@@ -23,6 +24,11 @@ public:
 
     /* Opens the file for reading (close-on-exec); false with the reason. */
     bool Open(const char* path, BinStatus* status);
+    /* Serves the `size` bytes at `bytes`, which must outlive the source, as
+     * the file: a shorter image reads as if padded with zero bytes (it is
+     * then copied), bytes past 819200 are ignored. False only for a null
+     * image of non-zero size or no memory for the copy. */
+    bool OpenImage(const KS_U8* bytes, size_t size, BinStatus* status);
 
     /* The image's bytes [offset, offset + length), length at most
      * kMaxSpan and offset + length at most 819200; valid until the next
@@ -51,7 +57,8 @@ private:
 
     int m_fd = -1;
     off_t m_fileSize = 0;
-    BinStatus* m_status = nullptr;
+    BinStatus m_unopened; /* where a source never opened reports */
+    BinStatus* m_status = &m_unopened;
     KS_U8* m_window = nullptr; /* m_capacity bytes once the first read outgrows m_first */
     KS_U32 m_capacity = 0;
     const KS_U8* m_current = nullptr; /* m_first or m_window */

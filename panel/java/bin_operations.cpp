@@ -32,9 +32,8 @@ KS_S32 Make(JNIEnv* env, jobject headerParam, jobjectArray dataParamArray, jstri
     /* Every panel goes straight into its record inside the image, in array
      * order; the first that cannot be converted (the JVM's exception then
      * pending) or does not fit fails the whole call. */
-    BinStatus status;
     BinImageBuilder image;
-    if (!image.Begin(header, GenerationOf(chip.get()), &status) ||
+    if (!image.Begin(header, GenerationOf(chip.get())) ||
         !RecordMapper(env, BodyLayoutOf(GenerationOf(chip.get())))
              .ArrayToZeroedRecords(dataParamArray, NextPanel, &image))
         return -1;

@@ -202,7 +202,25 @@ bool RecordMapper::ArrayToZeroedRecords(jobjectArray array, KS_U8* (*next)(void*
                                         void* context) {
     if (array == nullptr || Failed(m_env)) return false;
     const jsize count = m_env->GetArrayLength(array);
-    return GatherArray(m_env, m_layout, array, count, this, next, context);
+    if (count <= 0) return true;
+    if (!ElementsToZeroedRecords(array, 0, 1, next, context)) return false;
+    BulkGatherer gatherer(m_env, m_layout, array, count);
+    for (jsize first = 1; first < count;) {
+        jsize end = first;
+        switch (gatherer.Convert(first, next, context, &end)) {
+            case BulkGatherer::Step::kDone:
+                return true;
+            case BulkGatherer::Step::kFailed:
+                return false;
+            case BulkGatherer::Step::kOneByOne:
+                if (!ElementsToZeroedRecords(array, end, end + 1, next, context)) return false;
+                first = end + 1;
+                break;
+            case BulkGatherer::Step::kRestOneByOne:
+                return ElementsToZeroedRecords(array, end, count, next, context);
+        }
+    }
+    return true;
 }
 
 bool RecordMapper::ElementsToZeroedRecords(jobjectArray array, jsize begin, jsize end,

@@ -40,14 +40,9 @@ public:
      * next(context) returns (null stops the run): what ToZeroedRecord does
      * per element. False at the first element that is null or fails.
      * Elements of the first element's class are read in bulk by a helper
-     * class where one can be had (panel/bulk_gather.h); the others, and all
+     * class where one can be had (panel/java/bulk/bulk_gather.h); the others, and all
      * of them where none can, one by one through JNI. */
     bool ArrayToZeroedRecords(jobjectArray array, KS_U8* (*next)(void*), void* context);
-
-    /* Elements [first, end) of the array one by one through JNI, with the
-     * local references of many elements released at once. */
-    bool ElementsToZeroedRecords(jobjectArray array, jsize first, jsize end,
-                                 KS_U8* (*next)(void*), void* context);
 
     /* Sets the object's fields from the record, fields found in the layout's
      * named class. Either every field is set or none: false, with the object
@@ -56,6 +51,11 @@ public:
     bool ToObject(const void* record, jobject object);
 
 private:
+    /* Elements [first, end) of the array one by one through JNI, with the
+     * local references of many elements released at once. */
+    bool ElementsToZeroedRecords(jobjectArray array, jsize first, jsize end,
+                                 KS_U8* (*next)(void*), void* context);
+
     bool Bind(jclass cls, bool* adopted);
     void Plan();
     bool Convert(jobject object, void* record);

@@ -8,7 +8,6 @@
 #include "jni/support/jni_ref.h"
 #include "panel/model/field_codec.h"
 #include "panel/java/bulk/gather_class.h"
-#include "panel/java/record_mapper.h"
 
 namespace {
 
@@ -29,6 +28,8 @@ bool ClearFailure(JNIEnv* env) {
     env->ExceptionClear();
     return true;
 }
+
+}  // namespace
 
 /* The gathered values of a generation turned into its record. */
 class PanelConverter {
@@ -67,6 +68,8 @@ private:
     size_t m_objectCount = 0;
     GatherSlot m_objects[kMaxRecordFields];
 };
+
+namespace {
 
 const PanelConverter* ConverterFor(const RecordLayout& layout) {
     static const PanelConverter r100(R100BodyLayout());
@@ -220,107 +223,96 @@ private:
     void* m_elements;
 };
 
-struct Target {
-    RecordMapper* mapper;
-    jobjectArray array;
-    KS_U8* (*next)(void*);
-    void* context;
+}  // namespace
 
-    bool OneByOne(jsize first, jsize end) const {
-        return mapper->ElementsToZeroedRecords(array, first, end, next, context);
-    }
+/* The helper's two arrays for one batch of elements: while they hold
+ * elements [first, first + count), Convert takes from them. */
+struct BulkGatherer::Batch {
+    explicit Batch(JNIEnv* env) : ints(env, nullptr), chars(env, nullptr) {}
+    LocalRef<jintArray> ints;
+    LocalRef<jcharArray> chars;
+    jsize first = 0;
+    jsize count = 0;
 };
 
-enum class Outcome { kDone, kFailed, kNoArrays };
-
-/* Slots [0, count) of the gathered elements first, first + 1, ...: those
- * gathered from the arrays' elements, the others through JNI. */
-Outcome ConvertGathered(JNIEnv* env, const PanelConverter& converter, jintArray ints,
-                        jcharArray chars, jsize first, jsize count, const Target& target) {
-    const size_t intStride = converter.Plan().intStride;
-    const size_t charStride = converter.Plan().charStride;
-    jsize k = 0;
-    while (k < count) {
-        {
-            CriticalArray intElements(env, ints);
-            CriticalArray charElements(env, chars);
-            if (intElements.get() == nullptr || charElements.get() == nullptr) {
-                /* Released first: no other JNI call while one is held. */
-                return Outcome::kNoArrays;
-            }
-            const jint* slots = static_cast<const jint*>(intElements.get());
-            const jchar* texts = static_cast<const jchar*>(charElements.get());
-            for (; k < count && slots[k * intStride] == 1; ++k) {
-                KS_U8* record = target.next(target.context);
-                if (record == nullptr) return Outcome::kFailed;
-                converter.Convert(slots + k * intStride, texts + k * charStride, record);
-            }
-        }
-        if (k < count) {
-            if (!target.OneByOne(first + k, first + k + 1)) return Outcome::kFailed;
-            ++k;
-        }
+BulkGatherer::BulkGatherer(JNIEnv* env, const RecordLayout& layout, jobjectArray array,
+                           jsize count)
+    : m_env(env), m_array(array), m_count(count), m_converter(ConverterFor(layout)),
+      m_helper(env, nullptr), m_panelClass(env, nullptr) {
+    if (count <= 1 || m_converter == nullptr) return;
+    LocalRef<jobject> element(env, env->GetObjectArrayElement(array, 0));
+    m_panelClass.reset(element ? env->GetObjectClass(element.get()) : nullptr);
+    if (!m_panelClass) {
+        ClearFailure(env);
+        return;
     }
-    return Outcome::kDone;
+    /* Whatever keeps the helper from being made (no memory for the class
+     * bytes, a lock that cannot be had) leaves the JNI path. */
+    bool found = false;
+    try {
+        found = FindHelper(env, *m_converter, m_panelClass.get(), &m_helper, &m_gather);
+    } catch (...) {
+        found = false;
+    }
+    ClearFailure(env);
+    if (!found) return;
+    const jsize batch = count - 1 < kPanelsPerGather ? count - 1 : kPanelsPerGather;
+    m_batch.reset(new Batch(env));
+    m_batch->ints.reset(env->NewIntArray(batch * jsize{m_converter->Plan().intStride}));
+    m_batch->chars.reset(env->NewCharArray(batch * jsize{m_converter->Plan().charStride}));
+    if (!m_batch->ints || !m_batch->chars) {
+        ClearFailure(env);
+        m_batch.reset();
+    }
 }
 
-/* Elements [first, count) through the helper, a batch per call. */
-bool GatherRange(JNIEnv* env, const PanelConverter& converter, jclass helper, jmethodID gather,
-                 jclass panelClass, jsize first, jsize count, const Target& target) {
-    const jsize batch = count - first < kPanelsPerGather ? count - first : kPanelsPerGather;
-    LocalRef<jintArray> ints(env, env->NewIntArray(batch * jsize{converter.Plan().intStride}));
-    LocalRef<jcharArray> chars(env, env->NewCharArray(batch * jsize{converter.Plan().charStride}));
-    if (!ints || !chars) {
-        ClearFailure(env);
-        return target.OneByOne(first, count);
+BulkGatherer::~BulkGatherer() = default;
+
+bool BulkGatherer::Fetch(jsize first) {
+    const jsize room = m_env->GetArrayLength(m_batch->ints.get()) /
+                       jsize{m_converter->Plan().intStride};
+    const jsize want = m_count - first < room ? m_count - first : room;
+    const jint got = m_env->CallStaticIntMethod(m_helper.get(), m_gather, m_array, first, want,
+                                                m_batch->ints.get(), m_batch->chars.get());
+    if (ClearFailure(m_env) || got != want) {
+        GiveUpHelper(m_env, m_converter->Plan().layout, m_panelClass.get());
+        m_batch.reset();
+        return false;
     }
-    while (first < count) {
-        const jsize want = count - first < batch ? count - first : batch;
-        const jint got = env->CallStaticIntMethod(helper, gather, target.array, first, want,
-                                                  ints.get(), chars.get());
-        if (ClearFailure(env) || got != want) {
-            GiveUpHelper(env, converter.Plan().layout, panelClass);
-            return target.OneByOne(first, count);
-        }
-        switch (ConvertGathered(env, converter, ints.get(), chars.get(), first, want, target)) {
-            case Outcome::kDone:
-                break;
-            case Outcome::kFailed:
-                return false;
-            case Outcome::kNoArrays:
-                ClearFailure(env);
-                return target.OneByOne(first, count);
-        }
-        first += want;
-    }
+    m_batch->first = first;
+    m_batch->count = want;
     return true;
 }
 
-}  // namespace
-
-bool GatherArray(JNIEnv* env, const RecordLayout& layout, jobjectArray array, jsize count,
-                 RecordMapper* mapper, KS_U8* (*next)(void*), void* context) {
-    const Target target = {mapper, array, next, context};
-    if (count <= 0) return true;
-    if (!target.OneByOne(0, 1)) return false;
-    const PanelConverter* converter = ConverterFor(layout);
-    if (count == 1 || converter == nullptr) return target.OneByOne(1, count);
-
-    LocalRef<jobject> element(env, env->GetObjectArrayElement(array, 0));
-    LocalRef<jclass> panelClass(env, element ? env->GetObjectClass(element.get()) : nullptr);
-    LocalRef<jclass> helper(env, nullptr);
-    jmethodID gather = nullptr;
-    bool found = false;
-    if (panelClass) {
-        /* Whatever keeps the helper from being made (no memory for the
-         * class bytes, a lock that cannot be had) leaves the JNI path. */
-        try {
-            found = FindHelper(env, *converter, panelClass.get(), &helper, &gather);
-        } catch (...) {
-            found = false;
+BulkGatherer::Step BulkGatherer::Convert(jsize first, KS_U8* (*next)(void*), void* context,
+                                         jsize* end) {
+    *end = first;
+    while (*end < m_count) {
+        if (m_batch == nullptr) return Step::kRestOneByOne;
+        if (*end < m_batch->first || *end >= m_batch->first + m_batch->count) {
+            if (!Fetch(*end)) return Step::kRestOneByOne;
         }
-        ClearFailure(env);
+        const size_t intStride = m_converter->Plan().intStride;
+        const size_t charStride = m_converter->Plan().charStride;
+        CriticalArray intElements(m_env, m_batch->ints.get());
+        CriticalArray charElements(m_env, m_batch->chars.get());
+        if (intElements.get() == nullptr || charElements.get() == nullptr) {
+            /* Released on return: no other JNI call while one is held. */
+            m_batch.reset();
+            return Step::kRestOneByOne;
+        }
+        const jint* slots = static_cast<const jint*>(intElements.get());
+        const jchar* texts = static_cast<const jchar*>(charElements.get());
+        const jsize batchEnd = m_batch->first + m_batch->count;
+        for (; *end < batchEnd; ++*end) {
+            /* 1 marks an element the helper read; any other is not of its class. */
+            const jsize k = *end - m_batch->first;
+            if (slots[k * intStride] != 1) return Step::kOneByOne;
+            KS_U8* record = next(context);
+            if (record == nullptr) return Step::kFailed;
+            m_converter->Convert(slots + k * intStride, texts + k * charStride, record);
+            ++m_gathered;
+        }
     }
-    if (!found) return target.OneByOne(1, count);
-    return GatherRange(env, *converter, helper.get(), gather, panelClass.get(), 1, count, target);
+    return Step::kDone;
 }

@@ -15,17 +15,55 @@
 #define PANEL_BULK_GATHER_H
 
 #include <jni.h>
+#include <stddef.h>
+
+#include <memory>
 
 #include "include/ks_type.h"
+#include "jni/support/jni_ref.h"
 #include "panel/model/field_table.h"
 
-class RecordMapper;
+class PanelConverter;
 
-/* What RecordMapper::ArrayToZeroedRecords promises, for `count` elements,
- * with no exception pending on entry. Element 0 always goes through the
- * mapper, which checks its class's fields (NoSuchFieldError as before); the
- * helper is made for that element's class. */
-bool GatherArray(JNIEnv* env, const RecordLayout& layout, jobjectArray array, jsize count,
-                 RecordMapper* mapper, KS_U8* (*next)(void*), void* context);
+/* Converts the array's elements that the helper can read, and tells the
+ * caller which ones it must convert itself, one by one through JNI.
+ * Element 0 is always the caller's: converting it first checks its class's
+ * fields (NoSuchFieldError as before), and the helper is made for that
+ * element's class. Made with no exception pending; one per array. */
+class BulkGatherer {
+public:
+    BulkGatherer(JNIEnv* env, const RecordLayout& layout, jobjectArray array, jsize count);
+    ~BulkGatherer();
+    BulkGatherer(const BulkGatherer&) = delete;
+    BulkGatherer& operator=(const BulkGatherer&) = delete;
+
+    enum class Step {
+        kDone,          /* every element from `first` on is converted */
+        kOneByOne,      /* element *end is the caller's; call again from *end + 1 */
+        kRestOneByOne,  /* elements from *end on are all the caller's */
+        kFailed,        /* next() gave no record */
+    };
+    /* Converts elements first, first + 1, ... in order, each into the zeroed
+     * record next(context) returns, up to the element *end it stops at. */
+    Step Convert(jsize first, KS_U8* (*next)(void*), void* context, jsize* end);
+
+    /* Elements converted from the helper's arrays so far: how tests tell
+     * that the bulk path was taken. */
+    size_t gathered() const { return m_gathered; }
+
+private:
+    struct Batch;
+    bool Fetch(jsize first);
+
+    JNIEnv* m_env;
+    jobjectArray m_array;
+    jsize m_count;
+    const PanelConverter* m_converter;
+    LocalRef<jclass> m_helper;
+    LocalRef<jclass> m_panelClass;
+    jmethodID m_gather = nullptr;
+    std::unique_ptr<Batch> m_batch; /* null: no helper, every element the caller's */
+    size_t m_gathered = 0;
+};
 
 #endif
