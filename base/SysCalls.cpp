@@ -1,6 +1,9 @@
+/* The real system calls behind the table, and the switch tests use. */
 #include "base/SysCalls.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <time.h>
 #include <unistd.h>
@@ -10,6 +13,13 @@
 namespace {
 
 int RealOpen(const char* path, int flags) { return open(path, flags); }
+
+int RealOpenFile(const char* path, int flags, mode_t mode) { return open(path, flags, mode); }
+
+/* Wrapped, so that the 64-bit file offset variants are the ones taken. */
+int RealFstat(int fd, struct stat* st) { return fstat(fd, st); }
+
+ssize_t RealPread(int fd, void* buf, size_t n, off_t offset) { return pread(fd, buf, n, offset); }
 
 int RealSetStatusFlags(int fd, int flags) { return fcntl(fd, F_SETFL, flags); }
 
@@ -26,6 +36,7 @@ uint64_t MonotonicMs() {
 const SysCalls kReal = {
     RealOpen,  close,       read,    write,      poll, tcgetattr, tcsetattr, tcflush,
     RealSetStatusFlags, flock, socket, connect, getsockopt, send, recv,     MonotonicMs,
+    RealOpenFile, RealFstat, RealPread, fsync, rename, unlink,
 };
 
 std::atomic<const SysCalls*> gInUse(&kReal);

@@ -1,14 +1,16 @@
-/* Every system call of the two board-link transports goes through this
- * table. The library uses the real calls; a test swaps in its own to make a
- * line that is full, interrupted, gone or throwing, and a clock it steers,
- * without a process or a device on the other end. */
-#ifndef SYSCALLS_H
-#define SYSCALLS_H
+/* Every system call of the two board-link transports and of the bin file
+ * I/O goes through this table. The library uses the real calls; a test
+ * swaps in its own to make a line that is full, interrupted, gone or
+ * throwing, a clock it steers, or a disk whose sync, close or rename
+ * fails, without a process, a device or a broken disk on the other end. */
+#ifndef BASE_SYSCALLS_H
+#define BASE_SYSCALLS_H
 
 #include <poll.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <termios.h>
 
@@ -30,6 +32,13 @@ struct SysCalls {
     ssize_t (*Recv)(int fd, void* buf, size_t n, int flags);
     /* Milliseconds of a monotonic clock. */
     uint64_t (*NowMs)();
+    /* The file calls of the bin file code. */
+    int (*OpenFile)(const char* path, int flags, mode_t mode);
+    int (*Fstat)(int fd, struct stat* st);
+    ssize_t (*Pread)(int fd, void* buf, size_t n, off_t offset);
+    int (*Fsync)(int fd);
+    int (*Rename)(const char* from, const char* to);
+    int (*Unlink)(const char* path);
 };
 
 /* The table in use. */

@@ -15,6 +15,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "base/SysCalls.h"
+#include "base/file_io.h"
+
 namespace {
 
 /* The file to replace and what it looked like before. */
@@ -96,8 +99,8 @@ public:
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {
         int error = errno; /* the caller reports why it gave up, not the clean-up */
-        if (m_fd >= 0) close(m_fd);
-        if (m_path[0] != '\0') unlink(m_path);
+        if (m_fd >= 0) Sys().Close(m_fd);
+        if (m_path[0] != '\0') Sys().Unlink(m_path);
         errno = error;
     }
 
@@ -112,7 +115,7 @@ public:
                 errno = ENAMETOOLONG;
                 return false;
             }
-            m_fd = open(m_path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            m_fd = OpenRetrying(m_path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (m_fd >= 0) return true;
             int error = errno;
             m_path[0] = '\0'; /* someone else's file, or none: never unlink it */
@@ -127,11 +130,11 @@ public:
     bool Close() {
         int fd = m_fd;
         m_fd = -1;
-        return close(fd) == 0;
+        return Sys().Close(fd) == 0;
     }
 
     bool RenameOver(const char* path) {
-        if (rename(m_path, path) != 0) return false;
+        if (Sys().Rename(m_path, path) != 0) return false;
         m_path[0] = '\0';
         return true;
     }
@@ -192,7 +195,7 @@ bool WriteAll(int fd, const void* data, size_t size) {
     if (!guard.Active()) return false;
     const char* next = static_cast<const char*>(data);
     while (size > 0) {
-        ssize_t written = write(fd, next, size);
+        ssize_t written = Sys().Write(fd, next, size);
         if (written < 0 && errno == EINTR) continue;
         if (written < 0) return false;
         if (written == 0) {
@@ -206,12 +209,14 @@ bool WriteAll(int fd, const void* data, size_t size) {
 }
 
 bool SyncDirectory(const char* dir) {
-    int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
+    FileDescriptor fd(OpenRetrying(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0) return false;
     /* A file system that cannot sync a directory says EINVAL; there the
      * rename is as durable as it can be made. */
-    bool synced = fsync(fd) == 0 || errno == EINVAL;
-    bool closed = close(fd) == 0;
+    bool synced = Sys().Fsync(fd.get()) == 0 || errno == EINVAL;
+    int error = errno;
+    bool closed = fd.Close();
+    if (!synced) errno = error;
     return synced && closed;
 }
 
@@ -227,7 +232,7 @@ bool ReplaceFileContents(const char* path, const void* data, size_t size) {
     TempFile temp;
     if (!temp.Create(target)) return false;
     if (target.exists && !KeepOwnership(temp.Fd(), target.old)) return false;
-    if (!WriteAll(temp.Fd(), data, size) || fsync(temp.Fd()) != 0 || !temp.Close()) return false;
+    if (!WriteAll(temp.Fd(), data, size) || Sys().Fsync(temp.Fd()) != 0 || !temp.Close()) return false;
     if (!temp.RenameOver(target.path)) return false;
     return SyncDirectory(target.dir);
 }

@@ -3,8 +3,8 @@
  * A bin file that is cut short or left empty bricks a panel, so the writer
  * never writes over the target: it fills a temporary file beside it, makes
  * it durable and renames it over the target. */
-#ifndef PANEL_ATOMIC_FILE_H
-#define PANEL_ATOMIC_FILE_H
+#ifndef BASE_ATOMIC_FILE_H
+#define BASE_ATOMIC_FILE_H
 
 #include <stddef.h>
 

@@ -13,6 +13,8 @@
 #include <initializer_list>
 #include <memory>
 
+#include "base/SysCalls.h"
+#include "base/file_io.h"
 #include "db/ks_db_records.h"
 
 namespace {
@@ -21,35 +23,21 @@ struct FreeBuffer {
     void operator()(KS_U8* bytes) const { free(bytes); }
 };
 
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0) close(fd);
-    }
-};
-
 bool ReadWhole(const char* path, KS_U8* image, BinStatus* status) {
-    Fd file;
-    do {
-        file.fd = open(path, O_RDONLY | O_CLOEXEC);
-    } while (file.fd < 0 && errno == EINTR);
-    if (file.fd < 0) return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
+    FileDescriptor file(OpenRetrying(path, O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
     struct stat st;
-    if (fstat(file.fd, &st) != 0)
+    if (Sys().Fstat(file.get(), &st) != 0)
         return status->Fail(BinFault::kRead, "cannot inspect %s: %s", path, strerror(errno));
     if (S_ISDIR(st.st_mode)) return status->Fail(BinFault::kRead, "%s is a directory", path);
     if (st.st_size != static_cast<off_t>(kBinFileSize))
         return status->Fail(BinFault::kFileSize, "file is %lld bytes, expected %u",
                             static_cast<long long>(st.st_size), kBinFileSize);
-    KS_U32 done = 0;
-    while (done < kBinFileSize) {
-        ssize_t got = pread(file.fd, image + done, kBinFileSize - done, done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return status->Fail(BinFault::kRead, "cannot read %s: %s", path, strerror(errno));
-        if (got == 0)
-            return status->Fail(BinFault::kFileSize, "file shrank to %u bytes while it was read", done);
-        done += static_cast<KS_U32>(got);
-    }
+    ssize_t done = ReadFullyAt(file.get(), image, kBinFileSize, 0);
+    if (done < 0) return status->Fail(BinFault::kRead, "cannot read %s: %s", path, strerror(errno));
+    if (done < static_cast<ssize_t>(kBinFileSize))
+        return status->Fail(BinFault::kFileSize, "file shrank to %u bytes while it was read",
+                            static_cast<KS_U32>(done));
     return true;
 }
 

@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/SysCalls.h"
+#include "base/file_io.h"
+
 namespace {
 
 /* The heap window: large enough that a walk over a full file takes a dozen
@@ -17,19 +20,9 @@ const KS_U32 kWindowSize = 64 * 1024;
 /* Reads up to `length` bytes at `offset`; what lies past the end of the
  * file is zero. False on a read error (errno set). */
 bool ReadAt(int fd, KS_U8* out, KS_U32 length, KS_U32 offset) {
-    KS_U32 done = 0;
-    while (done < length) {
-        ssize_t got = pread(fd, out + done, length - done, static_cast<off_t>(offset) + done);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (got == 0) {
-            memset(out + done, 0, length - done);
-            break;
-        }
-        done += static_cast<KS_U32>(got);
-    }
+    ssize_t got = ReadFullyAt(fd, out, length, static_cast<off_t>(offset));
+    if (got < 0) return false;
+    memset(out + got, 0, length - static_cast<size_t>(got));
     return true;
 }
 
@@ -37,18 +30,16 @@ bool ReadAt(int fd, KS_U8* out, KS_U32 length, KS_U32 offset) {
 
 BinFileSource::~BinFileSource() {
     free(m_window);
-    if (m_fd >= 0) close(m_fd);
+    if (m_fd >= 0) Sys().Close(m_fd);
 }
 
 bool BinFileSource::Open(const char* path, BinStatus* status) {
     m_status = status;
     if (path == nullptr) return status->Fail(BinFault::kOpen, "no file name");
-    do {
-        m_fd = open(path, O_RDONLY | O_CLOEXEC);
-    } while (m_fd < 0 && errno == EINTR);
+    m_fd = OpenRetrying(path, O_RDONLY | O_CLOEXEC);
     if (m_fd < 0) return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
     struct stat st;
-    if (fstat(m_fd, &st) != 0)
+    if (Sys().Fstat(m_fd, &st) != 0)
         return status->Fail(BinFault::kRead, "cannot inspect %s: %s", path, strerror(errno));
     /* A directory opens but cannot be read; say so rather than "EISDIR". */
     if (S_ISDIR(st.st_mode)) return status->Fail(BinFault::kRead, "%s is a directory", path);
@@ -78,15 +69,9 @@ bool BinFileSource::OpenImage(const KS_U8* bytes, size_t size, BinStatus* status
 bool BinFileSource::LoadStream() {
     m_window = static_cast<KS_U8*>(malloc(kBinFileSize));
     if (m_window == nullptr) return m_status->Fail(BinFault::kNoMemory, "no memory for the image");
-    KS_U32 done = 0;
-    while (done < kBinFileSize) {
-        ssize_t got = read(m_fd, m_window + done, kBinFileSize - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return m_status->Fail(BinFault::kRead, "cannot read: %s", strerror(errno));
-        if (got == 0) break;
-        done += static_cast<KS_U32>(got);
-    }
-    memset(m_window + done, 0, kBinFileSize - done);
+    ssize_t done = ReadFully(m_fd, m_window, kBinFileSize);
+    if (done < 0) return m_status->Fail(BinFault::kRead, "cannot read: %s", strerror(errno));
+    memset(m_window + done, 0, kBinFileSize - static_cast<size_t>(done));
     m_current = m_window;
     m_start = 0;
     m_filled = kBinFileSize;
