@@ -6,55 +6,25 @@
  * whole file and names its first fault. WriteBinFile builds a file from
  * records, byte-identical to makePanelBin's, through the same code.
  *
+ * In memory: reader.OpenImage(bytes, size, generation), CheckBinImage and
+ * BuildBinImage do the same over bytes a caller holds (a pipe or '-' read
+ * once, an image bound for stdout); the file functions are these plus a
+ * read or an atomic replacement (base/atomic_file.h). The format itself,
+ * its names and sizes, is in panel/binfile/format.h.
+ *
  * The library's own readers and writer go through this code too, so a file
  * that the tool calls sound reads the same from Java. Internal C++: the
  * shared library does not export it; tools link the object library. */
-#ifndef PANEL_BIN_FILE_H
-#define PANEL_BIN_FILE_H
+#ifndef PANEL_BINFILE_BIN_FILE_H
+#define PANEL_BINFILE_BIN_FILE_H
 
 #include <stddef.h>
 
 #include <vector>
 
 #include "include/ks_unf_panel.h"
+#include "panel/binfile/format.h"
 #include "panel/model/generation.h"
-
-/* Size of every panel bin file. */
-const KS_U32 kBinFileSize = 819200;
-
-/* Why an operation failed. Codes are stable; texts say it for a person. */
-enum class BinFault : KS_U8 {
-    kNone,
-    kOpen,          /* the file cannot be opened (or created, for a write) */
-    kRead,          /* reading failed */
-    kWrite,         /* writing or replacing the file failed */
-    kNoMemory,      /* a buffer could not be allocated */
-    kFileSize,      /* the file is not 819200 bytes long (CheckBinFile only) */
-    kMagic,         /* the file does not start with "###" and a zero byte */
-    kUsedSize,      /* bytes in use below the 8-byte header or above 819200 */
-    kTableBounds,   /* a table record runs past the used region */
-    kKeyBounds,     /* a key record runs past its table */
-    kNoHeaderTable, /* no table "panelheader" */
-    kNoHeaderKey,   /* no key "header" in it */
-    kHeaderSize,    /* the header key does not hold 16 bytes */
-    kNoBodyTable,   /* no table "paneldatabody" */
-    kNoPanel,       /* no key for the panel asked for */
-    kPanelSize,     /* a body key does not hold a record of the generation */
-    kKeyName,       /* a key is not where the layout puts it (CheckBinFile) */
-    kExtraData,     /* tables, keys or bytes the layout does not have (CheckBinFile) */
-    kNameTail,      /* a name is not zero after its end (CheckBinFile) */
-    kTooManyPanels, /* more panels than fit in a file (WriteBinFile) */
-};
-
-struct BinStatus {
-    BinFault fault = BinFault::kNone;
-    char text[160] = "";
-
-    bool ok() const { return fault == BinFault::kNone; }
-    /* Records the fault and its text (printf-style); returns false so that a
-     * failing step can `return status->Fail(...)`. */
-    bool Fail(BinFault code, const char* format, ...) __attribute__((format(printf, 3, 4)));
-};
 
 class BinFileSource;
 

@@ -52,10 +52,10 @@ public:
             m_result->generation = *generation;
         }
         KS_U32 headerKeys = 0, headerEnd = 0, bodyKeys = 0, bodyEnd = 0;
-        return Header() && Table(kDbHeaderSize, "panelheader", BinFault::kNoHeaderTable,
+        return Header() && Table(kDbHeaderSize, kHeaderTable, BinFault::kNoHeaderTable,
                                  &headerKeys, &headerEnd) &&
                HeaderKey(headerKeys, headerEnd) &&
-               Table(headerEnd, "paneldatabody", BinFault::kNoBodyTable, &bodyKeys, &bodyEnd) &&
+               Table(headerEnd, kBodyTable, BinFault::kNoBodyTable, &bodyKeys, &bodyEnd) &&
                Bodies(bodyKeys, bodyEnd) && Tail(bodyEnd);
     }
 
@@ -144,8 +144,8 @@ private:
         if (at == end)
             return Status().Fail(BinFault::kNoHeaderKey, "no header key: table panelheader is empty");
         DbRecord key;
-        if (!Key(at, end, "panelheader", &key)) return false;
-        if (!NameIs(at, "header"))
+        if (!Key(at, end, kHeaderTable, &key)) return false;
+        if (!NameIs(at, kHeaderKey))
             return Status().Fail(BinFault::kNoHeaderKey,
                                  "no header key: the key at offset %u is named \"%s\"", at,
                                  key.name);
@@ -163,9 +163,9 @@ private:
     bool Bodies(KS_U32 at, KS_U32 end) {
         for (KS_U32 index = 0; at < end; ++index) {
             DbRecord key;
-            if (!Key(at, end, "paneldatabody", &key)) return false;
-            char expected[16];
-            snprintf(expected, sizeof expected, "index%u", index);
+            if (!Key(at, end, kBodyTable, &key)) return false;
+            KS_CHAR expected[32];
+            PanelKeyName(index, expected);
             if (!NameIs(at, expected))
                 return Status().Fail(BinFault::kKeyName,
                                      "key at offset %u is named \"%s\", expected \"%s\"", at,

@@ -15,26 +15,12 @@ bool InsertTable(KS_DB_S* db, const char* name, KS_DB_TABLE_S* table) {
     return KS_DB_InsertTable(db, table) == 0;
 }
 
-/* "index" and the decimal panel number, zero-padded to 32 bytes: the name
- * under which the reader looks panel n up. Keys go in ascending order so
- * that a prefix lookup of index1 meets index1 before index10. */
-void PanelKeyName(KS_U32 n, KS_CHAR (&name)[32]) {
-    memset(name, 0, sizeof name);
-    memcpy(name, "index", 5);
-    char digits[10];
-    size_t count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n != 0);
-    for (size_t i = 0; i < count; ++i) name[5 + i] = digits[count - 1 - i];
-}
-
 }  // namespace
 
 bool BinImageBuilder::Begin(const KS_PANEL_HEADER_S& header, PanelGeneration generation) {
     BinStatus* status = &m_status;
     *status = BinStatus();
+    m_generation = generation;
     m_bodySize = BodySize(generation);
     m_panels = 0;
     KS_DB_SetMaxDBSize(const_cast<char*>(GenerationName(generation)));
@@ -43,12 +29,12 @@ bool BinImageBuilder::Begin(const KS_PANEL_HEADER_S& header, PanelGeneration gen
     KS_DB_TABLE_S headerTable;
     KS_DB_KEY_S key;
     memset(&key, 0, sizeof key);
-    strncpy(key.Name, "header", sizeof key.Name);
+    strncpy(key.Name, kHeaderKey, sizeof key.Name);
     key.u32ValueSize = sizeof header;
     key.pValue = const_cast<KS_PANEL_HEADER_S*>(&header);
-    /* An empty image always has room for these 132 bytes. */
-    if (!InsertTable(&m_db, "panelheader", &headerTable) ||
-        KS_DB_InsertKey(&headerTable, &key) != 0 || !InsertTable(&m_db, "paneldatabody", &m_bodies))
+    /* An empty image always has room for the kFixedPartSize bytes. */
+    if (!InsertTable(&m_db, kHeaderTable, &headerTable) ||
+        KS_DB_InsertKey(&headerTable, &key) != 0 || !InsertTable(&m_db, kBodyTable, &m_bodies))
         return status->Fail(BinFault::kNoMemory, "the header does not fit in the image");
     return true;
 }
@@ -64,7 +50,7 @@ KS_U8* BinImageBuilder::AddPanel() {
     if (record == nullptr) {
         m_status.Fail(BinFault::kTooManyPanels,
                        "panel %u does not fit: a file holds at most %u panels of %u bytes",
-                       m_panels, (kBinFileSize - 132) / (36 + m_bodySize), m_bodySize);
+                       m_panels, PanelCapacity(m_generation), m_bodySize);
         return nullptr;
     }
     ++m_panels;

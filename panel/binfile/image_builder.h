@@ -2,8 +2,8 @@
  * WriteBinFile: table "panelheader" with key "header", then table
  * "paneldatabody" with keys index0, index1, ... whose records the caller
  * writes in place, then zero bytes to 819200; written whole or not at all. */
-#ifndef PANEL_BIN_IMAGE_BUILDER_H
-#define PANEL_BIN_IMAGE_BUILDER_H
+#ifndef PANEL_BINFILE_IMAGE_BUILDER_H
+#define PANEL_BINFILE_IMAGE_BUILDER_H
 
 #include "include/ks_db.h"
 #include "panel/binfile/bin_file.h"
@@ -36,6 +36,7 @@ public:
 private:
     KS_DB_S m_db = {0, nullptr};
     KS_DB_TABLE_S m_bodies = {};
+    PanelGeneration m_generation = PanelGeneration::kR100;
     KS_U32 m_bodySize = 0;
     KS_U32 m_panels = 0;
     BinStatus m_status;

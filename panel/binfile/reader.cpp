@@ -12,9 +12,6 @@
 
 namespace {
 
-const char kHeaderTable[] = "panelheader";
-const char kHeaderKey[] = "header";
-const char kBodyTable[] = "paneldatabody";
 
 /* The container matches by prefix; a record of the file is only ours under
  * its exact name (a damaged file may hold index10 before index1). */
@@ -172,8 +169,8 @@ bool BinFileReader::ReadHeader(KS_PANEL_HEADER_S* header) {
 
 bool BinFileReader::ReadPanel(KS_S32 index, void* body) {
     if (body == nullptr) return m_status.Fail(BinFault::kRead, "no room given for the panel");
-    char key[32];
-    snprintf(key, sizeof key, "index%d", static_cast<int>(index));
+    KS_CHAR key[32];
+    PanelKeyName(index, key);
     KS_U32 at = 0;
     const KS_U32 size = BodySize(m_generation);
     return FindValue(kBodyTable, key, size, BinFault::kNoPanel, &at) &&

@@ -7,6 +7,7 @@
 
 #include "base/entry_guard.h"
 #include "jni/support/jni_ref.h"
+#include "panel/binfile/format.h"
 #include "panel/model/field_table.h"
 #include "panel/java/record_mapper.h"
 
@@ -22,7 +23,7 @@ KS_S32 InsertPanelBodies(JNIEnv* env, jobjectArray dataParamArray, const RecordL
          * order so that a prefix lookup of index1 meets index1 first. */
         KS_DB_KEY_S key;
         memset(&key, 0, sizeof key);
-        snprintf(key.Name, sizeof key.Name, "index%d", static_cast<int>(i));
+        PanelKeyName(i, key.Name);
         key.u32ValueSize = layout.recordSize;
         key.pValue = body;
         if (KS_DB_InsertKey(&stTable, &key) != 0) return -1;
