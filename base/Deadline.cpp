@@ -1,3 +1,5 @@
+/* Deadlines on the monotonic clock of the system-call table, and the one
+ * poll() wait that never outlasts its deadline. */
 #include "base/Deadline.h"
 
 #include <errno.h>

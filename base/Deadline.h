@@ -2,8 +2,8 @@
  * how much of it is left, and waits in poll() for a descriptor no longer
  * than that. Both transports measure every wait with it, on the monotonic
  * clock of the system-call table, so no wait of the link is unbounded. */
-#ifndef DEADLINE_H
-#define DEADLINE_H
+#ifndef BASE_DEADLINE_H
+#define BASE_DEADLINE_H
 
 #include <stdint.h>
 

@@ -2,8 +2,8 @@
  * own private C++ runtime; an exception that left one of its C or JNI entry
  * points would meet a caller that cannot catch it (the JVM, a C program),
  * and std::terminate would take the whole host process down. */
-#ifndef ENTRY_GUARD_H
-#define ENTRY_GUARD_H
+#ifndef BASE_ENTRY_GUARD_H
+#define BASE_ENTRY_GUARD_H
 
 #include <utility>
 

@@ -5,8 +5,8 @@
  *
  * Internal to the library and its tools; plain C so that it may sit beside
  * the public headers. */
-#ifndef KS_CODING_H
-#define KS_CODING_H
+#ifndef BASE_KS_CODING_H
+#define BASE_KS_CODING_H
 
 #include <stddef.h>
 #include <string.h>
@@ -46,4 +46,4 @@ static inline KS_U32 KS_DecodeU32(const KS_U8* in) {
 #endif
 }
 
-#endif /* KS_CODING_H */
+#endif /* BASE_KS_CODING_H */

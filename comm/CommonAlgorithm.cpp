@@ -1,3 +1,4 @@
+/* The frame checksum and the errno failure texts both transports share. */
 #include "comm/CommonAlgorithm.h"
 
 #include <errno.h>

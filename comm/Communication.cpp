@@ -1,3 +1,5 @@
+/* The process-wide board link: it picks the transport in use and fills each
+ * request record with the preset header magic and command. */
 #include "comm/Communication.h"
 
 #include <string.h>

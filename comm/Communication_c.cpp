@@ -1,3 +1,5 @@
+/* The exported flat functions of the board link, each one behind the entry
+ * guard and holding the link for its whole work. */
 #include "include/Communication_c.h"
 
 #include <stdint.h>

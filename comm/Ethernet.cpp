@@ -1,3 +1,5 @@
+/* The TCP transport: one connection per request, the frame in one piece,
+ * the 0xD0 / reply / 0xE0 exchange, every wait bounded by a deadline. */
 #include "comm/Ethernet.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,5 @@
+/* The serial transport: the port opened and set raw once, each request sent
+ * in two halves with their answers, every wait bounded by a deadline. */
 #include "comm/UART.h"
 
 #include <errno.h>

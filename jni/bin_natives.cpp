@@ -1,5 +1,5 @@
 /* The bin file native methods of JNIMakeBin: each forwards unchanged to
- * its operation in panel/panel_bin.cpp, behind the entry guard like every
+ * its operation in panel/java/bin_operations.cpp, behind the entry guard like every
  * exported function. */
 #include "jni/com_kestrel_vimora_jni_JNIMakeBin.h"
 #include "base/entry_guard.h"

@@ -1,8 +1,8 @@
 /* Owner of one JNI local reference: deleted when the owner goes out of
  * scope, so loops over thousands of objects never fill the JVM's local
  * reference table. */
-#ifndef JNI_REF_H
-#define JNI_REF_H
+#ifndef JNI_SUPPORT_JNI_REF_H
+#define JNI_SUPPORT_JNI_REF_H
 
 #include <jni.h>
 #include <stdlib.h>

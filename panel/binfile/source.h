@@ -7,8 +7,8 @@
  * every record reads each byte once. Bytes past the end of the file read as
  * zero, bytes past 819200 are never read. A pipe or device, which has no
  * offsets, is read once up to 819200 bytes. */
-#ifndef PANEL_BIN_FILE_SOURCE_H
-#define PANEL_BIN_FILE_SOURCE_H
+#ifndef PANEL_BINFILE_SOURCE_H
+#define PANEL_BINFILE_SOURCE_H
 
 #include <stddef.h>
 #include <sys/types.h>

@@ -1,7 +1,7 @@
 /* Panel bin files: the writer and the two readers behind the bin-file
  * native methods. */
-#ifndef PANEL_BIN_H
-#define PANEL_BIN_H
+#ifndef PANEL_JAVA_BIN_OPERATIONS_H
+#define PANEL_JAVA_BIN_OPERATIONS_H
 
 #include <jni.h>
 

@@ -1,5 +1,5 @@
 /* DataParam objects to panel data bodies and back, for both generations;
- * what moves where is in panel/field_table.cpp. */
+ * what moves where is in panel/model/field_table.cpp. */
 #include "panel/java/body_mapping.h"
 
 #include <stdio.h>

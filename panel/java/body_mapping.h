@@ -1,7 +1,7 @@
 /* Conversion between the Java class DataParam and the panel data bodies of
  * both layout generations. */
-#ifndef PANEL_MAPPING_H
-#define PANEL_MAPPING_H
+#ifndef PANEL_JAVA_BODY_MAPPING_H
+#define PANEL_JAVA_BODY_MAPPING_H
 
 #include <jni.h>
 
@@ -37,7 +37,7 @@ void getPanelParamFromR120PanelData(JNIEnv* env, jobject dataParam,
 }  // extern "C"
 
 /* C++ helpers for the library's own callers; unlike the functions above
- * they report every failure (see panel/record_mapping.h for the mapper). */
+ * they report every failure (see panel/java/record_mapper.h for the mapper). */
 struct RecordLayout;
 
 /* Room for a panel data body of either generation. */

@@ -7,8 +7,8 @@
  * held weakly), so a reader that fills one object per call does not look
  * 86 fields up per call. Everything else lives for one native call on one
  * thread. */
-#ifndef PANEL_RECORD_MAPPING_H
-#define PANEL_RECORD_MAPPING_H
+#ifndef PANEL_JAVA_RECORD_MAPPER_H
+#define PANEL_JAVA_RECORD_MAPPER_H
 
 #include <jni.h>
 

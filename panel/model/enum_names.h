@@ -6,8 +6,8 @@
  * prefix back so that the compiler checks every name against
  * ks_unf_panel.h. The field table attaches the names to a row from the type
  * of the row's member (EnumNamesOf), so nothing is listed per field. */
-#ifndef PANEL_ENUM_NAMES_H
-#define PANEL_ENUM_NAMES_H
+#ifndef PANEL_MODEL_ENUM_NAMES_H
+#define PANEL_MODEL_ENUM_NAMES_H
 
 #include <stddef.h>
 

@@ -1,13 +1,13 @@
 /* One field's value between its Java form and its bytes in a record, as a
  * FieldSpec describes it, without a JVM: the rules that makePanelBin and
- * the readers apply. The JNI mapper (panel/record_mapping.cpp) and the
+ * the readers apply. The JNI mapper (panel/java/record_mapper.cpp) and the
  * tools go through these functions, so a record made from JSON holds the
  * bytes that the same values in Java objects give.
  *
  * Records are written into zeroed memory: a text or byte member keeps 0
  * after the bytes stored, as makePanelBin's fresh records do. */
-#ifndef PANEL_FIELD_CODEC_H
-#define PANEL_FIELD_CODEC_H
+#ifndef PANEL_MODEL_FIELD_CODEC_H
+#define PANEL_MODEL_FIELD_CODEC_H
 
 #include <stddef.h>
 #include <string.h>
@@ -17,25 +17,18 @@
 #include "include/option_translate.h"
 
 /* Members are little-endian; storing only `width` bytes is what truncates
- * an int into a 16-bit or 8-bit member. The common 4-byte member is its own
- * case, one store rather than a loop: the mapper's loop runs per field and
- * panel. */
+ * an int into a 16-bit or 8-bit member. The common 4-byte member is one
+ * store or load (the codec's KS_EncodeU32 / KS_DecodeU32) rather than a
+ * byte loop: the mapper's loop runs per field and panel. */
 inline void StoreMember(KS_U8* at, size_t width, KS_U32 value) {
-    switch (width) {
-        case 4:
-            KS_EncodeU32(at, value);
-            break;
-        case 2:
-            KS_EncodeLE(at, value, 2);
-            break;
-        default:
-            KS_EncodeLE(at, value, width);
-            break;
-    }
+    if (width == 4)
+        KS_EncodeU32(at, value);
+    else
+        KS_EncodeLE(at, value, width);
 }
 
 inline KS_U32 LoadMember(const KS_U8* at, size_t width) {
-    return width == 4 ? KS_DecodeLE(at, 4) : KS_DecodeLE(at, width);
+    return width == 4 ? KS_DecodeU32(at) : KS_DecodeLE(at, width);
 }
 
 /* The member value of an int field: a flag through TransIDToKsBool, an

@@ -22,7 +22,7 @@ struct ParameterOf<R (*)(A)> {
 template <typename Enum>
 constexpr const EnumNames* OptionNames() {
     static_assert(EnumNamesOf<Enum>::known,
-                  "an option's enumeration needs its names in panel/enum_names.cpp");
+                  "an option's enumeration needs its names in panel/model/enum_names.cpp");
     return EnumNamesOf<Enum>::value;
 }
 

@@ -2,8 +2,8 @@
  * field feeds which bytes of a record, under which JNI signature, and how its
  * value is converted. Both directions of the mapping read these tables and
  * nothing else, so a field is described exactly once per generation. */
-#ifndef PANEL_FIELD_TABLE_H
-#define PANEL_FIELD_TABLE_H
+#ifndef PANEL_MODEL_FIELD_TABLE_H
+#define PANEL_MODEL_FIELD_TABLE_H
 
 #include <stddef.h>
 

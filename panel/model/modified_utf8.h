@@ -1,7 +1,7 @@
 /* Text as the JVM hands it out and takes it back: modified UTF-8 (a zero
  * character is C0 80, a supplementary character two 3-byte surrogates). */
-#ifndef PANEL_MODIFIED_UTF8_H
-#define PANEL_MODIFIED_UTF8_H
+#ifndef PANEL_MODEL_MODIFIED_UTF8_H
+#define PANEL_MODEL_MODIFIED_UTF8_H
 
 #include <stddef.h>
 

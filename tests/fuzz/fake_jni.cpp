@@ -1,3 +1,5 @@
+/* The JNIEnv without a JVM that the fuzz harnesses use: the JNI functions
+ * the bin file code calls, checked as strictly as -Xcheck:jni. */
 #include "tests/fuzz/fake_jni.h"
 
 #include <stdarg.h>

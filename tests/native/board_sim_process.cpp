@@ -1,3 +1,4 @@
+/* Starting and stopping board-sim for a test. */
 #include "tests/native/board_sim_process.h"
 
 #include <errno.h>

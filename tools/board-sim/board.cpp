@@ -1,3 +1,4 @@
+/* The simulated board's answers to requests that passed every check. */
 #include "tools/board-sim/board.h"
 
 #include <string.h>

@@ -1,3 +1,4 @@
+/* The simulator's one-shot faults, used up by the request they apply to. */
 #include "tools/board-sim/faults.h"
 
 #include <stdlib.h>

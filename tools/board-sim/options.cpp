@@ -1,3 +1,4 @@
+/* Parsing the simulator's command line. */
 #include "tools/board-sim/options.h"
 
 #include <stdio.h>

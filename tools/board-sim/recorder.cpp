@@ -1,3 +1,4 @@
+/* The record file of every frame received and the --verbose log. */
 #include "tools/board-sim/recorder.h"
 
 namespace {

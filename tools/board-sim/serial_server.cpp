@@ -1,3 +1,4 @@
+/* The board's console on a pseudo-terminal, serving requests in two halves. */
 #include "tools/board-sim/serial_server.h"
 
 #include <errno.h>

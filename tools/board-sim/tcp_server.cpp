@@ -1,3 +1,4 @@
+/* The board's TCP side on 127.0.0.1, one request per connection. */
 #include "tools/board-sim/tcp_server.h"
 
 #include <arpa/inet.h>

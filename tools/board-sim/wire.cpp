@@ -1,3 +1,4 @@
+/* Frame headers, checksums and the sending of answers for both links. */
 #include "tools/board-sim/wire.h"
 
 #include <errno.h>

@@ -1,7 +1,7 @@
 /* makePanelBin's panels read in bulk. A JNI call per field and panel costs
  * more than the conversion itself, so the fields are read by Java code that
  * the JIT compiles: a helper class, written from the field table
- * (panel/gather_class.h) and defined at run time in the class loader of
+ * (panel/java/bulk/gather_class.h) and defined at run time in the class loader of
  * the panels' class, copies the raw values of many panels into two arrays
  * per call. Native code then converts them with the field codec.
  *
@@ -11,8 +11,8 @@
  * class it cannot read, a loader that refuses it), and for every element
  * that is null or not exactly of the helper's class, the panels go one by
  * one through JNI as before: the bytes are the same either way. */
-#ifndef PANEL_BULK_GATHER_H
-#define PANEL_BULK_GATHER_H
+#ifndef PANEL_JAVA_BULK_BULK_GATHER_H
+#define PANEL_JAVA_BULK_BULK_GATHER_H
 
 #include <jni.h>
 #include <stddef.h>

@@ -7,8 +7,8 @@
  *
  * Element first + k (k < count) is gathered into slot k: ints[k * intStride]
  * onwards and chars[k * charStride] onwards. Returns count. */
-#ifndef PANEL_GATHER_CLASS_H
-#define PANEL_GATHER_CLASS_H
+#ifndef PANEL_JAVA_BULK_GATHER_CLASS_H
+#define PANEL_JAVA_BULK_GATHER_CLASS_H
 
 #include <stddef.h>
 
