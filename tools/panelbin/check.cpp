@@ -1,7 +1,7 @@
 /* check: the library's whole-file check, its verdict and first fault. */
 #include <stdio.h>
 
-#include "panel/bin_file.h"
+#include "panel/binfile/bin_file.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
 #include "tools/panelbin/panel_file.h"

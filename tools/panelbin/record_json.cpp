@@ -5,7 +5,7 @@
 #include <limits>
 #include <set>
 
-#include "panel/field_codec.h"
+#include "panel/model/field_codec.h"
 #include "tools/panelbin/utf8.h"
 
 namespace {
