@@ -8,9 +8,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
-#include <mutex>
+#include <functional>
 #include <new>
 #include <string>
 #include <thread>
@@ -36,11 +35,10 @@ struct Step {
 Step Takes(ssize_t bytes, uint64_t takesMs = 0) { return {bytes, 0, takesMs}; }
 Step FailsWith(int error) { return {-1, error, 0}; }
 
-/* The steered clock; atomic, as the lock tests read it from several threads. */
+/* The steered clock, read by several threads in the lock tests. */
 std::atomic<uint64_t> gNow(1000000);
 
-/* Answers the board gives after a delay: each wait for input takes the
- * next one, which arrives once that much of the clock has passed. */
+/* Answers that arrive after a delay, one per wait for input. */
 typedef std::deque<std::pair<uint64_t, std::vector<KS_U8>>> Later;
 
 struct FakeLine {
@@ -81,19 +79,8 @@ ssize_t FakeRead(int, void* buf, size_t n) {
     return -1;
 }
 
-/* While closed, holds the thread that waits on the line until it opens. */
-struct Gate {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool open = true;
-    bool reached = false;
-    void Pass() {
-        std::unique_lock<std::mutex> lock(mutex);
-        reached = true;
-        changed.notify_all();
-        changed.wait(lock, [this] { return open; });
-    }
-} gGate;
+/* Runs once, in the next wait on the line, while that call holds the link. */
+std::function<void()> gInPoll;
 
 int AwaitLater(struct pollfd* entry, int timeoutMs) {
     std::pair<uint64_t, std::vector<KS_U8>>& next = gLine->later.front();
@@ -110,7 +97,9 @@ int AwaitLater(struct pollfd* entry, int timeoutMs) {
 /* Input is there or not; room comes after roomAfterMs. A wait that runs out
  * moves the clock by its whole time-out, as a real one would. */
 int FakePoll(struct pollfd* entry, nfds_t, int timeoutMs) {
-    gGate.Pass();
+    std::function<void()> hook;
+    hook.swap(gInPoll);
+    if (hook) hook();
     if (!(entry->events & POLLOUT) && gLine->input.empty() && !gLine->later.empty())
         return AwaitLater(entry, timeoutMs);
     uint64_t wait = entry->events & POLLOUT ? gLine->roomAfterMs : (gLine->input.empty() ? kNever : 0);
@@ -140,9 +129,9 @@ int FakeConnect(int, const struct sockaddr*, socklen_t) { return 0; }
 int FakeGetSockOpt(int, int, int, void*, socklen_t*) { return 0; }
 ssize_t FakeSend(int fd, const void* buf, size_t n, int) { return FakeWrite(fd, buf, n); }
 ssize_t FakeRecv(int fd, void* buf, size_t n, int) { return FakeRead(fd, buf, n); }
-/* A thread marked as a waiter reads the clock first for its call's
- * deadline, then, holding the lock's own mutex, for the time left before it
- * sleeps: from its second read on, the link cannot change hands unseen. */
+/* A waiter reads the clock for its call's deadline, then, under the lock's
+ * own mutex, for the time left before it sleeps: from then on it sees the
+ * link change hands. */
 thread_local bool tWaiter = false;
 thread_local int tClockReads = 0;
 std::atomic<int> gWaitersAsleep(0);
@@ -308,8 +297,23 @@ namespace {
 const std::string kTimedOut = "Connection timed out errno:110";
 const std::string kRanOut = " The board call ran out of its 10 s limit.";
 
+/* Starts `waiters` threads whose writes wait for the link, each within its
+ * limit, and returns once they sleep. */
+void CallsWaitBehind(int waiters, std::vector<std::thread>* threads) {
+    for (int i = 0; i < waiters; ++i)
+        threads->emplace_back([] {
+            tWaiter = true;
+            uint64_t from = gNow;
+            EXPECT_EQ(0, WriteMSGWithoutCmd(kData, sizeof kData));
+            EXPECT_LE(gNow - from, 10000u);
+        });
+    for (int i = 0; i < 10000 && gWaitersAsleep < waiters; ++i) usleep(1000);
+}
+
 }  // namespace
 
+/* Elapsed: the steered clock from the call until it and every call waiting
+ * behind it returned. */
 TEST_F(CommSeam, NoBoardCallOutlastsItsLimitHoweverSlowlyTheBoardAnswers) {
     enum Call { kTcpRead, kTcpWrite, kSerialRead, kSerialWrite, kEnd };
     struct Case {
@@ -318,28 +322,34 @@ TEST_F(CommSeam, NoBoardCallOutlastsItsLimitHoweverSlowlyTheBoardAnswers) {
         std::vector<Step> writes;
         uint64_t roomAfterMs;
         Later later;
-        std::string text;
+        int waiters;  // calls waiting behind this one for the link
+        std::string text;  // "" where waiters race for the last word
         uint64_t elapsedMs;
     };
-    const std::vector<KS_U8> zeros(328, 0);
+    const std::string busy = "The board link was busy for the whole 10 s limit of the call.";
+    const Later slowSerial = {{4900, {0xA0}}, {4900, {0xB0}}, {4900, std::vector<KS_U8>(328, 0)}};
     const Case cases[] = {
         {"TCP read, each stage after 4.9 s", kTcpRead, {}, 0,
-         {{4900, {0xD0}}, {4900, std::vector<KS_U8>(324, 0)}, {4900, {0, 0, 0, 0}}, {4900, {0xE0}}},
+         {{4900, {0xD0}}, {4900, std::vector<KS_U8>(324, 0)}, {4900, {0, 0, 0, 0}}, {4900, {0xE0}}}, 0,
          "Failed to read. Failed to receive checksum.Connection timed out" + kRanOut, 10000},
         {"TCP write, a wrong first respond every 4.9 s", kTcpWrite, {}, 0,
-         {{4900, {0x55}}, {4900, {0x55}}, {4900, {0x55}}},
+         {{4900, {0x55}}, {4900, {0x55}}, {4900, {0x55}}}, 0,
          "Failed to write. Failed to receive respond.Connection timed out" + kRanOut, 10000},
-        {"serial read, each stage after 4.9 s", kSerialRead, {}, 0,
-         {{4900, {0xA0}}, {4900, {0xB0}}, {4900, zeros}},
+        {"serial read, each stage after 4.9 s", kSerialRead, {}, 0, slowSerial, 0,
          "Receive 0 Bytes. " + kTimedOut + "Failed to read. Failed to receive data." + kTimedOut +
              kRanOut, 10000},
         {"serial write, room and answers 4.9 s apart", kSerialWrite,
-         {FailsWith(EAGAIN), Takes(12), FailsWith(EAGAIN)}, 4900, {{4900, {0xA0}}},
+         {FailsWith(EAGAIN), Takes(12), FailsWith(EAGAIN)}, 4900, {{4900, {0xA0}}}, 0,
          "Failed to write. Failed to send data and checksum." + kTimedOut + kRanOut, 10000},
-        {"end on a line whose output stopped", kEnd, {FailsWith(EAGAIN)}, kNever, {},
+        {"end on a line whose output stopped", kEnd, {FailsWith(EAGAIN)}, kNever, {}, 0,
          "Failed to send switch header." + kTimedOut, 2000},
-        {"end, the board never answers", kEnd, {}, 0, {},
+        {"end, the board never answers", kEnd, {}, 0, {}, 0,
          "Receive 0 Bytes. " + kTimedOut + "Failed to receive 0xA0 respond." + kTimedOut, 2000},
+        {"a call waiting behind a slow serial read", kSerialRead, {}, 0, slowSerial, 1, busy, 10000},
+        {"a call waiting behind a mute board", kSerialRead, {}, 0, {}, 1,
+         "Receive 0 Bytes. " + kTimedOut + "Failed to write. Failed to receive 0xA0 respond." +
+             kTimedOut + kRanOut, 10000},
+        {"three calls waiting behind a mute board", kSerialRead, {}, 0, {}, 3, "", 10000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -352,6 +362,9 @@ TEST_F(CommSeam, NoBoardCallOutlastsItsLimitHoweverSlowlyTheBoardAnswers) {
         line.writes.assign(c.writes.begin(), c.writes.end());
         line.roomAfterMs = c.roomAfterMs;
         line.later = c.later;
+        std::vector<std::thread> waiters;
+        gWaitersAsleep = 0;
+        gInPoll = [&] { CallsWaitBehind(c.waiters, &waiters); };
         std::vector<unsigned char> image(324);
         uint64_t start = gNow;
         if (c.call == kEnd) {
@@ -360,59 +373,9 @@ TEST_F(CommSeam, NoBoardCallOutlastsItsLimitHoweverSlowlyTheBoardAnswers) {
             bool read = c.call == kTcpRead || c.call == kSerialRead;
             EXPECT_EQ(0, read ? ReadPanel(&image) : WriteMSGWithoutCmd(kData, sizeof kData));
         }
-        EXPECT_EQ(c.elapsedMs, gNow - start);
-        EXPECT_EQ(c.text, LinkText());
-    }
-}
-
-/* One thread holds the link on a slow board; the others wait for it. */
-TEST_F(CommSeam, ACallWaitsForTheLinkOnlyWithinItsOwnLimit) {
-    struct Case {
-        const char* what;
-        Later holdersBoard;
-        int waiters;
-        std::string text;  // "" where waiters race for the last word
-    };
-    const Case cases[] = {
-        {"each stage after 4.9 s", {{4900, {0xA0}}, {4900, {0xB0}}}, 1,
-         "The board link was busy for the whole 10 s limit of the call."},
-        {"a mute board", {}, 1,
-         "Receive 0 Bytes. " + kTimedOut + "Failed to write. Failed to receive 0xA0 respond." +
-             kTimedOut + kRanOut},
-        {"a mute board, three waiters", {}, 3, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        line.later = c.holdersBoard;
-        gGate.open = false;
-        gGate.reached = false;
-        gWaitersAsleep = 0;
-        uint64_t start = gNow;
-        std::vector<unsigned char> image(324);
-        std::thread holder([&image] { EXPECT_EQ(0, ReadPanel(&image)); });
-        {
-            std::unique_lock<std::mutex> lock(gGate.mutex);
-            gGate.changed.wait(lock, [] { return gGate.reached; });
-        }
-        std::vector<uint64_t> took(static_cast<size_t>(c.waiters), 0);
-        std::vector<std::thread> waiters;
-        for (uint64_t& t : took)
-            waiters.emplace_back([&t] {
-                tWaiter = true;
-                uint64_t from = gNow;
-                EXPECT_EQ(0, WriteMSGWithoutCmd(kData, sizeof kData));
-                t = gNow - from;
-            });
-        for (int i = 0; i < 10000 && gWaitersAsleep < c.waiters; ++i) usleep(1000);
-        {
-            std::lock_guard<std::mutex> lock(gGate.mutex);
-            gGate.open = true;
-        }
-        gGate.changed.notify_all();
-        holder.join();
+        gInPoll = nullptr;
         for (std::thread& w : waiters) w.join();
-        for (uint64_t t : took) EXPECT_LE(t, 10000u);
-        EXPECT_EQ(10000u, gNow - start);
+        EXPECT_EQ(c.elapsedMs, gNow - start);
         if (!c.text.empty()) {
             EXPECT_EQ(c.text, LinkText());
         }
@@ -425,7 +388,7 @@ TEST_F(CommSeam, EachRequestStartsItsTextAfreshAndNoTextOutgrowsItsCap) {
     EXPECT_EQ("Receive 0 Bytes. " + kTimedOut + "Failed to read. Failed to receive 0xA0 respond." +
                   kTimedOut,
               LinkText());
-    // 1201 bytes of port name: cut at 1024 would split the last character.
+    // 1201 bytes of port name: a cut at 1024 would split the last character.
     std::string name = "/";
     for (int i = 0; i < 600; ++i) name += "\xc3\xa9";
     ASSERT_EQ(1, StartUARTConnectionWithoutParam(name.c_str(), 5000));
