@@ -124,9 +124,9 @@ bool UART::StartConnection(const char* portName, KS_S32 /*timeout*/, KS_U32 /*ba
 bool UART::OpenPort(const char* portName) {
     int fd = Sys().Open(portName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd != -1 && (!IsTerminal(fd) || Sys().Flock(fd, LOCK_EX | LOCK_NB) != 0)) {
-        int lockErrno = errno;
+        int reason = errno;  // of the terminal check or the lock
         Sys().Close(fd);
-        errno = lockErrno;
+        errno = reason;
         fd = -1;
     }
     m_hComm = fd;
