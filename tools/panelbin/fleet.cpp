@@ -153,7 +153,7 @@ void Fleet::Finish(size_t slot) {
     BoardOutcome outcome = OutcomeOf(run, status, where);
     const char* result = ResultName(outcome.status);
     if (outcome.status == kExitOk)
-        printf("%-9s %s (%.1f s)\n", result, where.c_str(), static_cast<double>(durationMs) / 1000.0);
+        printf("%-9s %s (%llu ms)\n", result, where.c_str(), static_cast<unsigned long long>(durationMs));
     else
         printf("%-9s %s\n", result, outcome.failure.c_str());
     fflush(stdout);
