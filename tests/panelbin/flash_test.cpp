@@ -195,6 +195,17 @@ TEST_F(FlashTest, EightBoardsFourAtATimeOneStoppedGiveSevenSuccessesAndALineEach
     EXPECT_EQ(seen, wheres);
 }
 
+TEST_F(FlashTest, AMismatchAmongManyBoardsExitsFiveAndNamesTheField) {
+    BoardSimProcess altered, sound;
+    ASSERT_TRUE(altered.Start({"--tcp", "0", "--fault", "alter-write"}));
+    ASSERT_TRUE(sound.Start({"--pty"}));
+    Outcome run = Panelbin({"push", m_file, "0", "--tcp", Where(altered, false), "--serial",
+                            Where(sound, true), "--verify", "--jobs", "2"});
+    EXPECT_EQ(run.status, 5) << run.out;
+    EXPECT_TRUE(Has(run.out, "2 boards: 1 ok, 0 failed, 1 mismatched")) << run.out;
+    EXPECT_TRUE(Has(run.out, "chName: file \"Panel 0\", board \"Qanel 0\"")) << run.out;
+}
+
 TEST_F(FlashTest, TheTraceDecodesEveryFrameOfBothLinks) {
     struct Case {
         bool serial;

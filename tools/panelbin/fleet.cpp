@@ -70,7 +70,9 @@ bool WriteAll(int fd, const std::string& text) {
         outcome.status = kExitBoard;
         outcome.failure = target.where + ": no /dev/null for the board's process";
     }
-    Json result = {{"status", outcome.status}, {"failure", outcome.failure}};
+    Json result = {{"status", outcome.status},
+                   {"failure", outcome.failure},
+                   {"differences", outcome.differences}};
     _exit(WriteAll(out, result.dump()) ? 0 : 1);
 }
 
@@ -85,6 +87,8 @@ BoardOutcome OutcomeOf(const Running& run, int waitStatus, const std::string& wh
     if (!result.is_discarded() && result.contains("status") && result["status"].is_number_integer()) {
         outcome.status = result["status"].get<int>();
         outcome.failure = result["failure"].is_string() ? result["failure"].get<std::string>() : "";
+        for (const Json& line : result["differences"])
+            if (line.is_string()) outcome.differences.push_back(line.get<std::string>());
         return outcome;
     }
     outcome.status = kExitBoard;
@@ -156,6 +160,7 @@ void Fleet::Finish(size_t slot) {
         printf("%-9s %s (%llu ms)\n", result, where.c_str(), static_cast<unsigned long long>(durationMs));
     else
         printf("%-9s %s\n", result, outcome.failure.c_str());
+    for (const std::string& line : outcome.differences) printf("          %s\n", line.c_str());
     fflush(stdout);
     ++m_counts[outcome.status == kExitOk ? 0 : outcome.status == kExitMismatch ? 2 : 1];
     m_linkFailed |= outcome.status != kExitOk && outcome.status != kExitMismatch;
