@@ -52,12 +52,19 @@ std::vector<Target> ReadTargets(const std::string& path) {
     std::ifstream in(path);
     if (!in) throw Failure(kExitFile, path + ": cannot be read");
     std::vector<Target> targets;
+    size_t number = 0;
     for (std::string line; std::getline(in, line);) {
+        ++number;
         size_t first = line.find_first_not_of(" \t\r");
         if (first == std::string::npos || line[first] == '#') continue;
         line = line.substr(first, line.find_last_not_of(" \t\r") + 1 - first);
         bool serial = line[0] == '/' || line.rfind(kSerialNumberPrefix, 0) == 0;
-        targets.push_back(serial ? SerialTarget(line) : TcpTarget(line));
+        try {
+            targets.push_back(serial ? SerialTarget(line) : TcpTarget(line));
+        } catch (const Failure& failure) {
+            /* Which line of the file, not which option, was wrong. */
+            throw Failure(failure.exitStatus(), path + ":" + std::to_string(number) + ": " + failure.what());
+        }
     }
     if (in.bad()) throw Failure(kExitFile, path + ": cannot be read");
     return targets;
