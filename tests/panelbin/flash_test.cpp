@@ -21,6 +21,7 @@
 #include "panel/bin_file.h"
 #include "tests/native/board_sim_process.h"
 #include "tools/panelbin/link_failure.h"
+#include "tools/panelbin/sha256.h"
 
 extern char** environ;
 
@@ -206,6 +207,13 @@ TEST_F(FlashTest, AMismatchAmongManyBoardsExitsFiveAndNamesTheField) {
     EXPECT_TRUE(Has(run.out, "chName: file \"Panel 0\", board \"Qanel 0\"")) << run.out;
 }
 
+TEST_F(FlashTest, ABadLineOfATargetsFileIsAUsageErrorNamingTheLine) {
+    Spit("targets", "127.0.0.1:5000\n# a comment\n127.0.0.1:32768\n");
+    Outcome run = Panelbin({"push", m_file, "0", "--targets", Path("targets")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(Has(run.err, Path("targets") + ":3: --tcp wants HOST:PORT with a port 0..32767")) << run.err;
+}
+
 TEST_F(FlashTest, TheTraceDecodesEveryFrameOfBothLinks) {
     struct Case {
         bool serial;
@@ -267,6 +275,28 @@ TEST_F(FlashTest, PortsListsAPtyGivenByPathAndMarksALockedOneBusy) {
     Outcome unknown = Panelbin({"push", m_file, "0", "--serial", "serial:no-such-number"});
     EXPECT_EQ(unknown.status, 4);
     EXPECT_TRUE(Has(unknown.err, "no USB serial port has the serial number no-such-number")) << unknown.err;
+}
+
+/* The padding's edges: 55 bytes fit one block, 56 and 64 need a second;
+ * input fed in pieces that straddle blocks. */
+TEST(Sha256, KnownDigestsAtEveryPaddingEdge) {
+    struct Case {
+        std::string input;
+        const char* digest;
+    } cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {std::string(55, 'a'), "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+        {std::string(56, 'a'), "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a"},
+        {std::string(64, 'a'), "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+        {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const Case& c : cases) {
+        Sha256 digest;
+        for (size_t at = 0; at < c.input.size(); at += 37)
+            digest.Add(c.input.data() + at, std::min<size_t>(37, c.input.size() - at));
+        EXPECT_EQ(digest.HexDigest(), c.digest) << c.input.size() << " bytes";
+    }
 }
 
 TEST(PlainWords, TheLinksTextsReadAsPlainWords) {
