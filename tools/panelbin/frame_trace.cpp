@@ -7,6 +7,7 @@
 #include <errno.h>
 #include <string.h>
 
+#include "com_kestrel_vimora_jni_JNIMakeBin.h"
 #include "comm/CommonAlgorithm.h"
 #include "comm/SysCalls.h"
 #include "comm/UART.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-const KS_U16 kEndOfLinkCmd = 0x1000;
 const size_t kHexPerLine = 32;
 
 uint64_t Now() { return RealSysCalls().NowMs(); }
@@ -45,11 +45,11 @@ std::string SumText(const char* what, KS_U32 sent, KS_U32 computed) {
 
 std::string CommandName(KS_U16 cmd) {
     switch (cmd) {
-        case 0x1000: return " (end of link)";
-        case 0x1001: return " (echo)";
-        case 0x6000: return " (PQ)";
-        case 0x8000: return " (panel)";
-        case 0x8001: return " (vir)";
+        case KS_MDBG_CMD_UART_SWITCH: return " (end of link)";
+        case KS_MDBG_CMD_ECHO_ACK: return " (echo)";
+        case KS_MDBG_CMD_PQ: return " (PQ)";
+        case KS_MDBG_CMD_PANEL: return " (panel)";
+        case KS_MDBG_CMD_VIR: return " (vir)";
         default: return "";
     }
 }
@@ -134,7 +134,7 @@ void FrameTrace::DecodeHeader(const KS_U8* bytes) {
          Number(" len %lu ", header.u16DataLen) +
          SumText("head-sum", KS_DecodeU32(bytes + 8), header.u32HeadCheckSum) + "\n           " +
          Hex(bytes, KS_MSG_HEAD_LEN));
-    bool endOfLink = m_serial && header.u16Cmd == kEndOfLinkCmd && header.u16DataLen == 0;
+    bool endOfLink = m_serial && header.u16Cmd == KS_MDBG_CMD_UART_SWITCH && header.u16DataLen == 0;
     m_dataAwaited = endOfLink ? 0 : header.u16DataLen + 1u;
     m_awaited = m_serial ? kHeaderAnswer : kDataAnswer;
 }
@@ -143,8 +143,9 @@ void FrameTrace::DecodeDataPart(const KS_U8* bytes, size_t dataLen) {
     std::string kind;
     if (dataLen >= 4) {
         KS_U32 sub = KS_DecodeU32(bytes);
-        kind = sub == 0 ? " sub-command 0 (read panel info)"
-                        : sub == 1 ? " sub-command 1 (write panel info)" : Number(" sub-command %lu", sub);
+        kind = sub == PANEL_CMD_READ_INFO    ? " sub-command 0 (read panel info)"
+               : sub == PANEL_CMD_WRITE_INFO ? " sub-command 1 (write panel info)"
+                                             : Number(" sub-command %lu", sub);
     }
     KS_U32 computed = CommonAlgorithm::GetCheckSum(bytes, static_cast<KS_S32>(dataLen));
     Note("> data " + std::to_string(dataLen) + " bytes" + kind + ", " +
