@@ -12,11 +12,11 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <memory>
 
+#include "comm/SysCalls.h"
 #include "tools/panelbin/failure.h"
 #include "tools/panelbin/flash.h"
 #include "tools/panelbin/sha256.h"
@@ -28,11 +28,8 @@ struct FileCloser {
     void operator()(FILE* file) const { fclose(file); }
 };
 
-uint64_t MonotonicMs() {
-    struct timespec now;
-    if (clock_gettime(CLOCK_MONOTONIC, &now) != 0) return 0;
-    return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
-}
+/* The link's own monotonic clock, so durations agree with its limits. */
+uint64_t MonotonicMs() { return RealSysCalls().NowMs(); }
 
 /* A board being worked: its child, the read end of its pipe, what came. */
 struct Running {
