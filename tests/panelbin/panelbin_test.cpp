@@ -207,9 +207,12 @@ TEST_F(PanelbinTest, BadCommandLinesAreUsageErrors) {
         {"dump", file, "--chip", "R130"},
         {"dump", file, "--index", "-1"},
         {"push", file, "0"},
-        {"push", file, "0", "--tcp", "127.0.0.1:1", "--serial", "/dev/null"},
+        {"push", file, "0", "--tcp", "127.0.0.1:1", "--targets"},
         {"pull", "--tcp", "127.0.0.1"},
         {"pull", "--tcp", "127.0.0.1:70000"},
+        {"pull", "--tcp", "127.0.0.1:32768"},
+        {"push", file, "0", "--tcp", "127.0.0.1:1", "--jobs", "0"},
+        {"verify", file, "0"},
     };
     for (const std::vector<std::string>& line : lines) {
         Outcome run = Panelbin(line);
@@ -248,7 +251,7 @@ TEST_F(PanelbinTest, PushAndPullGoThroughTheBoardLink) {
         board.Stop();
         /* Gone: the link's own failure text, not a guess. */
         Outcome failed = Panelbin({"push", file, "0", transport, where});
-        EXPECT_EQ(failed.status, 1) << transport;
+        EXPECT_EQ(failed.status, 4) << transport;
         EXPECT_NE(failed.err.find(where + ": "), std::string::npos) << failed.err;
         EXPECT_EQ(failed.err.find("the board link "), std::string::npos) << failed.err;
     }

@@ -25,7 +25,7 @@ int ImageIndex(size_t size) {
 
 }  // namespace
 
-Board::Board(bool r120) : m_replySize(kImageSizes[r120 ? 1 : 0]) {
+Board::Board(bool r120, Faults& faults) : m_faults(faults), m_replySize(kImageSizes[r120 ? 1 : 0]) {
     for (int i = 0; i < 2; ++i) m_images[i].assign(kImageSizes[i], 0);
 }
 
@@ -46,6 +46,7 @@ Answer Board::Handle(uint16_t cmd, const uint8_t* data, size_t dataLen) {
     int image = ImageIndex(dataLen - kSubCmdLen);
     if (subCmd == kWriteInfo && image >= 0) {
         m_images[image].assign(data + kSubCmdLen, data + dataLen);
+        if (m_faults.Take(kAlterWrite)) ++m_images[image][0];
         m_replySize = kImageSizes[image];
     }
     return answer;

@@ -7,7 +7,12 @@
  * panel image written to this simulator, or before any write the size of
  * the generation the simulator was started for (324 bytes R100, 364 R120).
  * A panel read (command 0x8000) returns the last image written of that
- * size, zeros before any; reads of other commands return zeros. */
+ * size, zeros before any; reads of other commands return zeros.
+ *
+ * With the alter-write fault pending, the next panel image written is
+ * acknowledged as usual but stored with its first byte one higher (the
+ * first letter of the panel's name), as a board with a bad flash would:
+ * only reading it back shows the difference. */
 #ifndef BOARD_SIM_BOARD_H
 #define BOARD_SIM_BOARD_H
 
@@ -16,6 +21,8 @@
 
 #include <vector>
 
+#include "tools/board-sim/faults.h"
+
 struct Answer {
     bool read;
     std::vector<uint8_t> reply;  // the reply data of a read
@@ -23,10 +30,11 @@ struct Answer {
 
 class Board {
 public:
-    explicit Board(bool r120);
+    Board(bool r120, Faults& faults);
     Answer Handle(uint16_t cmd, const uint8_t* data, size_t dataLen);
 
 private:
+    Faults& m_faults;
     size_t m_replySize;
     std::vector<uint8_t> m_images[2];  // R100, R120
 };

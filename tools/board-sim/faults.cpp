@@ -15,7 +15,7 @@ const FaultName kNames[] = {
     {"bad-first", kBadFirst, true},  {"bad-final", kBadFinal, false},
     {"bad-checksum", kBadChecksum, false}, {"silent", kSilent, false},
     {"close-mid-reply", kCloseMidReply, false}, {"trickle", kTrickle, false},
-    {"garbage", kGarbage, false},
+    {"garbage", kGarbage, false}, {"alter-write", kAlterWrite, false},
 };
 
 }  // namespace

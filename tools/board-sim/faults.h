@@ -13,6 +13,7 @@ enum Fault {
     kCloseMidReply,  // half a read's reply, then the link goes quiet (TCP: closed)
     kTrickle,        // every answer byte on its own, with pauses
     kGarbage,        // a few bytes of garbage before the answer
+    kAlterWrite,     // the next panel image written is stored changed
     kFaultCount
 };
 

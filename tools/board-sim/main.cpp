@@ -76,6 +76,10 @@ int main(int argc, char** argv) {
         fputs(kUsage, stderr);
         return 2;
     }
+    if (options.help) {
+        fputs(kUsage, stdout);
+        return fflush(stdout) == 0 ? 0 : 1;
+    }
     Faults faults;
     for (const std::string& fault : options.faults) {
         if (!faults.Add(fault)) {
@@ -88,7 +92,7 @@ int main(int argc, char** argv) {
     Recorder recorder(options.verbose);
     if (!options.recordPath.empty() && !recorder.Open(options.recordPath))
         return Fail(options.recordPath.c_str());
-    Board board(options.r120);
+    Board board(options.r120, faults);
 
     std::unique_ptr<TcpServer> tcp;
     if (options.tcp) {

@@ -8,18 +8,22 @@
 const char kUsage[] =
     "usage: board-sim [--tcp PORT] [--pty] [--fault FAULT]... [--record FILE] [--verbose]\n"
     "                 [--generation R100|R120]\n"
-    "  --tcp PORT   serve TCP on 127.0.0.1:PORT (0 picks a free port below 32768)\n"
+    "  --tcp PORT   serve TCP on 127.0.0.1:PORT, PORT 0..32767 (0 picks a free one):\n"
+    "               the library keeps the port in 16 signed bits and refuses higher ones\n"
     "  --pty        serve the serial protocol on a pseudo-terminal\n"
     "  --fault FAULT bad-first[=N] bad-final bad-checksum silent close-mid-reply trickle garbage\n"
+    "               alter-write (each used up by the next request it applies to)\n"
     "  --record F   append every frame received to F, one line of hex each\n"
-    "  --verbose    log every frame on stderr\n";
+    "  --verbose    log every frame on stderr\n"
+    "  --generation R100|R120  the size of a read before any write (default R100)\n"
+    "  --help       this text\n";
 
 namespace {
 
 bool ParsePort(const char* text, int* port) {
     char* end = nullptr;
     long value = strtol(text, &end, 10);
-    if (*text == '\0' || *end != '\0' || value < 0 || value > 65535) return false;
+    if (*text == '\0' || *end != '\0' || value < 0 || value > kLastLinkPort) return false;
     *port = static_cast<int>(value);
     return true;
 }
@@ -39,14 +43,20 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         const char* name = argv[i];
         const char* value = nullptr;
-        if (strcmp(name, "--pty") == 0) {
+        if (strcmp(name, "--help") == 0 || strcmp(name, "-h") == 0) {
+            options->help = true;
+            return true;
+        } else if (strcmp(name, "--pty") == 0) {
             options->pty = true;
         } else if (strcmp(name, "--verbose") == 0) {
             options->verbose = true;
         } else if (strcmp(name, "--tcp") == 0) {
             if ((value = ValueOf(argc, argv, &i)) == nullptr) return false;
             if (!ParsePort(value, &options->tcpPort)) {
-                fprintf(stderr, "board-sim: bad port %s\n", value);
+                fprintf(stderr,
+                        "board-sim: bad port %s: 0..%d, the highest the library's network "
+                        "start accepts\n",
+                        value, kLastLinkPort);
                 return false;
             }
             options->tcp = true;

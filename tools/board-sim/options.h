@@ -12,6 +12,7 @@ struct Options {
     std::vector<std::string> faults;
     std::string recordPath;
     bool verbose = false;
+    bool help = false;
     bool r120 = false;  // the generation whose record size a read gets before any write
 };
 
@@ -19,5 +20,10 @@ struct Options {
 bool ParseOptions(int argc, char** argv, Options* options);
 
 extern const char kUsage[];
+
+/* The highest port the library's network start accepts: it keeps the port
+ * in a signed 16-bit value, so a higher one turns negative and is refused.
+ * The simulator refuses what the library could never reach. */
+const int kLastLinkPort = 32767;
 
 #endif

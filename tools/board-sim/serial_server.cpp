@@ -117,16 +117,25 @@ bool SerialServer::TakeHeader() {
  * whole once its data part is in. */
 bool SerialServer::TakeData() {
     size_t frameLen = kHeadLen + m_header.dataLen + kSumLen;
-    if (m_input.size() < frameLen) return false;
-    std::vector<uint8_t> frame(m_input.begin(), m_input.begin() + static_cast<std::ptrdiff_t>(frameLen));
-    Drop(frameLen);
-    m_recorder.Frame("serial", frame.data(), frameLen);
-    m_state = kAwaitHeader;
-    const uint8_t* data = frame.data() + kHeadLen;
-    if (!DataSumMatches(data, m_header.dataLen)) {
-        m_recorder.Log("serial", "bad data checksum, not answered:", frame.data(), frameLen);
+    bool complete = m_input.size() >= frameLen;
+    const uint8_t* data = m_input.data() + kHeadLen;
+    if (!(complete && DataSumMatches(data, m_header.dataLen)) && RequestAbandoned()) {
+        m_recorder.Log("serial", "request abandoned, its data part never came:", m_input.data(),
+                       kHeadLen);
+        ReadAgainAfterHeader();
         return true;
     }
+    if (!complete) return false;
+    m_recorder.Frame("serial", m_input.data(), frameLen);
+    if (!DataSumMatches(data, m_header.dataLen)) {
+        m_recorder.Log("serial", "bad data checksum, not answered:", m_input.data(), frameLen);
+        ReadAgainAfterHeader();
+        return true;
+    }
+    std::vector<uint8_t> frame(m_input.begin(), m_input.begin() + static_cast<std::ptrdiff_t>(frameLen));
+    Drop(frameLen);
+    m_state = kAwaitHeader;
+    data = frame.data() + kHeadLen;
     if (m_faults.Take(kBadFinal)) return Send(&kWrongRespond, 1, m_trickle);
     struct Answer answer = m_board.Handle(m_header.cmd, data, m_header.dataLen);
     Send(&kSecondRespond, 1, m_trickle);
@@ -138,6 +147,28 @@ bool SerialServer::TakeData() {
     if (!Sender(m_master.get(), m_trickle).SendReply(answer.reply, m_faults.Take(kBadChecksum)))
         m_broken = true;
     return true;
+}
+
+/* A library that gave up on a request (it took a stray byte for our
+ * answer, or its wait ran out) sends no data part but its next header, its
+ * end-of-link frame or a new start text. Any of these where the data part
+ * should begin means the request is over; without this, the simulator would
+ * take them as data and every later request would fail. A new header is
+ * recognised by the magic of the one before, which no panel data starts
+ * with. */
+bool SerialServer::RequestAbandoned() const {
+    const uint8_t* after = m_input.data() + kHeadLen;
+    size_t available = m_input.size() - kHeadLen;
+    if (available >= kStartLen && memcmp(after, kStartText, kStartLen) == 0) return true;
+    Header next;
+    return available >= kHeadLen && ParseHeader(after, &next) && next.magic == m_header.magic;
+}
+
+/* Forgets the request whose header is at the front and reads what follows
+ * it afresh, as a start text or a header. */
+void SerialServer::ReadAgainAfterHeader() {
+    Drop(kHeadLen);
+    m_state = kAwaitHeader;
 }
 
 bool SerialServer::Send(const uint8_t* bytes, size_t n, bool trickle) {

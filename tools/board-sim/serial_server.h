@@ -38,6 +38,8 @@ private:
     bool TakeStart();
     bool TakeHeader();
     bool TakeData();
+    bool RequestAbandoned() const;
+    void ReadAgainAfterHeader();
     void Drop(size_t n);
     /* Always true, so that a step can end with it; a failed write marks the
      * pseudo-terminal broken. */

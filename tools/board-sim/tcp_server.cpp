@@ -10,13 +10,15 @@
 
 #include <random>
 
+#include "tools/board-sim/options.h"
+
 namespace {
 
 const uint8_t kFirstRespond = 0xD0;
 const uint8_t kFinalRespond = 0xE0;
 const uint8_t kGarbageBytes[] = {'G', 'A', 'R', 'B'};  // one wrong byte for each of the library's 3 tries
 const int kFirstFreePort = 20000;
-const int kLastFreePort = 32767;
+const int kLastFreePort = kLastLinkPort;
 const int kPortTries = 200;
 
 }  // namespace

@@ -4,6 +4,7 @@
 #define PANELBIN_COMMANDS_H
 
 #include <string>
+#include <vector>
 
 #include "include/ks_type.h"
 
@@ -15,7 +16,16 @@ struct Options {
     std::string tcp;    /* HOST:PORT */
     std::string serial; /* device path */
     KS_S32 index = -1;  /* dump --index, push's INDEX */
-    bool json = false;  /* pull --json */
+    bool json = false;  /* pull --json, ports --json */
+    /* push and verify: the boards, how many at once, the log and trace */
+    std::vector<std::string> tcpTargets;
+    std::vector<std::string> serialTargets;
+    std::string targetsFile;
+    int jobs = 1;
+    std::string logPath;
+    std::string tracePath; /* also pull's */
+    bool verify = false;   /* push --verify */
+    std::vector<std::string> portPaths; /* ports: devices to add to the list */
 };
 
 int RunShow(const Options& options);
@@ -25,5 +35,7 @@ int RunCheck(const Options& options);
 int RunDiff(const Options& options);
 int RunPush(const Options& options);
 int RunPull(const Options& options);
+int RunVerify(const Options& options);
+int RunPorts(const Options& options);
 
 #endif

@@ -3,17 +3,10 @@
 
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
+#include "tools/panelbin/field_text.h"
 #include "tools/panelbin/panel_file.h"
 
 namespace {
-
-/* 1 (VBONE) for an enumerated value, JSON for the rest. */
-std::string Show(const Json& value) {
-    if (value.is_object() && value.contains("id"))
-        return value["id"].dump() +
-               (value["name"].is_string() ? " (" + value["name"].get<std::string>() + ")" : "");
-    return value.dump();
-}
 
 class Differences {
 public:
@@ -28,16 +21,16 @@ public:
         for (const auto& field : a.items()) {
             const std::string at = where + " " + field.key();
             if (!b.contains(field.key())) {
-                Line(at + ": removed (" + Show(field.value()) + ")");
+                Line(at + ": removed (" + FieldText(field.value()) + ")");
             } else if (field.value().is_array() && b[field.key()].is_array()) {
                 Arrays(at, field.value(), b[field.key()]);
             } else if (field.value() != b[field.key()]) {
-                Line(at + ": " + Show(field.value()) + " -> " + Show(b[field.key()]));
+                Line(at + ": " + FieldText(field.value()) + " -> " + FieldText(b[field.key()]));
             }
         }
         for (const auto& field : b.items())
             if (!a.contains(field.key()))
-                Line(where + " " + field.key() + ": added (" + Show(field.value()) + ")");
+                Line(where + " " + field.key() + ": added (" + FieldText(field.value()) + ")");
     }
 
 private:
@@ -61,16 +54,16 @@ int RunDiff(const Options& options) {
     const Json b = PanelFileToJson(LoadPanelFile(options.other, given));
     Differences differences;
     if (a["generation"] != b["generation"])
-        differences.Line("generation: " + Show(a["generation"]) + " -> " + Show(b["generation"]));
+        differences.Line("generation: " + FieldText(a["generation"]) + " -> " + FieldText(b["generation"]));
     differences.Records("header", a["header"], b["header"]);
     const Json& before = a["panels"];
     const Json& after = b["panels"];
     for (size_t i = 0; i < before.size() || i < after.size(); ++i) {
         const std::string where = "panel " + std::to_string(i);
         if (i >= after.size())
-            differences.Line(where + ": removed (" + Show(before[i]["chName"]) + ")");
+            differences.Line(where + ": removed (" + FieldText(before[i]["chName"]) + ")");
         else if (i >= before.size())
-            differences.Line(where + ": added (" + Show(after[i]["chName"]) + ")");
+            differences.Line(where + ": added (" + FieldText(after[i]["chName"]) + ")");
         else
             differences.Records(where, before[i], after[i]);
     }

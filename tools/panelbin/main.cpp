@@ -26,6 +26,31 @@ void AddBoard(CLI::App* command, Options* options) {
     group->require_option(1);
 }
 
+/* push and verify: one board or many, each --tcp and --serial may repeat. */
+void AddTargets(CLI::App* command, Options* options) {
+    auto* group = command->add_option_group("boards", "where the boards are");
+    group->add_option("--tcp", options->tcpTargets, "a board's HOST:PORT (dotted IPv4, port up to 32767)")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    group->add_option("--serial", options->serialTargets,
+                      "a board's serial device, or serial:NUMBER for the USB port of that serial number")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    group->add_option("--targets", options->targetsFile,
+                      "a file of boards, one a line: HOST:PORT, a device or serial:NUMBER")
+        ->check(CLI::ExistingFile);
+    group->require_option(1, 0);
+    command->add_option("--jobs", options->jobs, "boards worked at once (default 1)")
+        ->check(CLI::Range(1, 64));
+    command->add_option("--log", options->logPath, "append one JSON line per board to this file");
+}
+
+void AddTrace(CLI::App* command, Options* options) {
+    command->add_option("--trace", options->tracePath,
+                        "write every frame sent and received, decoded, to this file "
+                        "(FILE.N for the N-th of many boards)");
+}
+
 int Run(int argc, char** argv) {
     Options options;
     CLI::App app{"Inspect, check, compare, make and flash panel bin files."};
@@ -59,13 +84,27 @@ int Run(int argc, char** argv) {
     auto* push = app.add_subcommand("push", "Writes one panel of a file to a board.");
     push->add_option("FILE", options.file, "panel bin file")->required()->check(CLI::ExistingFile);
     push->add_option("INDEX", options.index, "the panel")->required()->check(CLI::Range(0, INT_MAX));
-    AddBoard(push, &options);
+    AddTargets(push, &options);
     AddChip(push, &options, stored);
+    push->add_flag("--verify", options.verify, "read the panel info back and compare it with the file");
+    AddTrace(push, &options);
+
+    auto* verify = app.add_subcommand("verify", "Compares a board's panel info with one panel of a file.");
+    verify->add_option("FILE", options.file, "panel bin file")->required()->check(CLI::ExistingFile);
+    verify->add_option("INDEX", options.index, "the panel")->required()->check(CLI::Range(0, INT_MAX));
+    AddTargets(verify, &options);
+    AddChip(verify, &options, stored);
+    AddTrace(verify, &options);
 
     auto* pull = app.add_subcommand("pull", "Reads the board's panel info.");
     AddBoard(pull, &options);
     AddChip(pull, &options, "R100 or R120 (default R100)");
     pull->add_flag("--json", options.json, "the panel as dump shows one");
+    AddTrace(pull, &options);
+
+    auto* ports = app.add_subcommand("ports", "The serial ports, what they are and whether they are free.");
+    ports->add_option("DEVICE", options.portPaths, "more devices to list (pseudo-terminals)");
+    ports->add_flag("--json", options.json, "as JSON");
 
     try {
         app.parse(argc, argv);
@@ -79,6 +118,8 @@ int Run(int argc, char** argv) {
     if (*check) return RunCheck(options);
     if (*diff) return RunDiff(options);
     if (*push) return RunPush(options);
+    if (*verify) return RunVerify(options);
+    if (*ports) return RunPorts(options);
     return RunPull(options);
 }
 

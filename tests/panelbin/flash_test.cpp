@@ -1,0 +1,330 @@
+/* panelbin's flashing verbs against board-sim: verify and its mismatch,
+ * failures in plain words, many boards with their log, the wire trace and
+ * the port list; and the table of plain words on the link's real texts. */
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdio.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "panel/binfile/bin_file.h"
+#include "tests/native/board_sim_process.h"
+#include "tools/panelbin/link_failure.h"
+#include "tools/panelbin/sha256.h"
+
+extern char** environ;
+
+namespace {
+
+using Json = nlohmann::json;
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Has(const std::string& text, const std::string& piece) {
+    return text.find(piece) != std::string::npos;
+}
+
+class FlashTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/panelbin-flash.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        /* Two R100 panels named "Panel 0" and "Panel 1", made by the tool
+         * from a dump of zeros. */
+        std::vector<KS_U8> zeros(2 * BodySize(PanelGeneration::kR100), 0);
+        KS_PANEL_HEADER_S header = {KS_PANEL_INDEX_STORE_MEDIA_EMMC, 0, 2, 0};
+        BinStatus status;
+        ASSERT_TRUE(WriteBinFile(Path("zero.bin").c_str(), header, zeros.data(), 2,
+                                 PanelGeneration::kR100, &status));
+        Json document = Json::parse(Panelbin({"dump", Path("zero.bin")}).out);
+        for (size_t i = 0; i < 2; ++i) {
+            for (auto& field : document["panels"][i].items())
+                if (field.value().is_object()) field.value() = {{"id", 0}};
+            document["panels"][i]["chName"] = "Panel " + std::to_string(i);
+        }
+        Spit("panels.json", document.dump());
+        ASSERT_EQ(Panelbin({"make", Path("panels.bin"), "--from", Path("panels.json")}).status, 0);
+        m_file = Path("panels.bin");
+    }
+    void TearDown() override { (void)system(("rm -rf '" + m_dir + "'").c_str()); }
+
+    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
+    void Spit(const std::string& name, const std::string& bytes) {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+    }
+
+    Outcome Panelbin(std::vector<std::string> args) {
+        args.insert(args.begin(), PANELBIN_PATH);
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(&arg[0]);
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 1, Path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&files, 2, Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t pid = -1;
+        int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&files);
+        int status = -1;
+        if (spawned != 0 || waitpid(pid, &status, 0) != pid) return {-1, "", "not started"};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(Path("out")), Slurp(Path("err"))};
+    }
+
+    std::string m_dir;
+    std::string m_file;
+};
+
+std::string Where(const BoardSimProcess& sim, bool serial) {
+    return serial ? sim.PtyPath() : "127.0.0.1:" + std::to_string(sim.Port());
+}
+
+const char* Flag(bool serial) { return serial ? "--serial" : "--tcp"; }
+
+TEST_F(FlashTest, PushVerifyPassesAndAnAlteredStoreFailsNamingTheField) {
+    for (bool serial : {false, true}) {
+        BoardSimProcess sim;
+        ASSERT_TRUE(sim.Start({"--tcp", "0", "--pty", "--fault", "alter-write"}));
+        const std::string where = Where(sim, serial);
+        Outcome altered = Panelbin({"push", m_file, "1", Flag(serial), where, "--verify"});
+        EXPECT_EQ(altered.status, 5) << altered.err;
+        EXPECT_TRUE(Has(altered.err, "chName: file \"Panel 1\", board \"Qanel 1\"")) << altered.err;
+        EXPECT_EQ(Panelbin({"verify", m_file, "1", Flag(serial), where}).status, 5);
+
+        Outcome pushed = Panelbin({"push", m_file, "1", Flag(serial), where, "--verify"});
+        EXPECT_EQ(pushed.status, 0) << pushed.err;
+        EXPECT_TRUE(Has(pushed.out, "verified on " + where)) << pushed.out;
+        Outcome other = Panelbin({"verify", m_file, "0", Flag(serial), where});
+        EXPECT_EQ(other.status, 5);
+        EXPECT_TRUE(Has(other.err, "chName: file \"Panel 0\", board \"Panel 1\"")) << other.err;
+    }
+}
+
+/* Each failure leads with the target and plain words, then quotes the
+ * link; all exit 4. */
+TEST_F(FlashTest, FailuresSayInPlainWordsWhatWentWrong) {
+    struct Case {
+        bool serial;
+        const char* fault; /* null: the simulator is stopped first */
+        bool lockPort;
+        const char* command;
+        const char* words;
+    } cases[] = {
+        {false, nullptr, false, "push", "connection refused"},
+        {true, nullptr, false, "push", "no such port"},
+        {true, "bad-first", true, "push", "in use by another program"},
+        {true, "silent", false, "push", "no answer from the board within 5 s (after the header)"},
+        {false, "bad-checksum", false, "verify", "the board's reply is damaged"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.words);
+        BoardSimProcess sim;
+        ASSERT_TRUE(sim.Start({"--tcp", "0", "--pty", "--fault", c.fault ? c.fault : "trickle"}));
+        const std::string where = Where(sim, c.serial);
+        if (c.fault == nullptr) sim.Stop();
+        int held = c.lockPort ? open(where.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC) : -1;
+        if (c.lockPort) {
+            ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+        }
+        Outcome failed = Panelbin({c.command, m_file, "0", Flag(c.serial), where});
+        if (held != -1) close(held);
+        EXPECT_EQ(failed.status, 4);
+        EXPECT_TRUE(Has(failed.err, "panelbin: " + where + ": " + c.words + " (")) << failed.err;
+        EXPECT_TRUE(Has(failed.err, "; the link said: ")) << failed.err;
+    }
+}
+
+TEST_F(FlashTest, EightBoardsFourAtATimeOneStoppedGiveSevenSuccessesAndALineEach) {
+    std::vector<std::unique_ptr<BoardSimProcess>> sims;
+    std::vector<std::string> wheres;
+    std::string targets = "# the line's boards\n\n";
+    for (int i = 0; i < 8; ++i) {
+        sims.emplace_back(new BoardSimProcess);
+        ASSERT_TRUE(sims.back()->Start({"--tcp", "0", "--pty"}));
+        wheres.push_back(Where(*sims.back(), i % 2 == 1));
+        targets += wheres.back() + "\n";
+    }
+    sims[5]->Stop();
+    Spit("targets", targets);
+    Outcome run = Panelbin({"push", m_file, "1", "--targets", Path("targets"), "--jobs", "4",
+                            "--verify", "--log", Path("log")});
+    EXPECT_EQ(run.status, 4) << run.err;
+    EXPECT_TRUE(Has(run.out, "8 boards: 7 ok, 1 failed, 0 mismatched")) << run.out;
+
+    std::unique_ptr<FILE, int (*)(FILE*)> sum(popen(("sha256sum " + m_file).c_str(), "r"), pclose);
+    char digest[65] = "";
+    ASSERT_TRUE(sum && fscanf(sum.get(), "%64s", digest) == 1);
+    std::ifstream log(Path("log"));
+    std::vector<std::string> seen;
+    for (std::string text; std::getline(log, text);) {
+        Json line = Json::parse(text);
+        seen.push_back(line["target"]);
+        EXPECT_EQ(line["file_sha256"], digest);
+        EXPECT_EQ(line["index"], 1);
+        EXPECT_TRUE(Has(line["time"], "T") && Has(line["time"], "Z")) << line["time"];
+        EXPECT_TRUE(line["duration_ms"].is_number_unsigned());
+        bool stopped = line["target"] == wheres[5];
+        EXPECT_EQ(line["result"], stopped ? "failed" : "ok");
+        if (stopped) {
+            EXPECT_TRUE(Has(line["failure"], wheres[5] + ": no such port")) << line["failure"];
+        } else {
+            EXPECT_TRUE(line["failure"].is_null());
+        }
+    }
+    std::sort(seen.begin(), seen.end());
+    std::sort(wheres.begin(), wheres.end());
+    EXPECT_EQ(seen, wheres);
+}
+
+TEST_F(FlashTest, AMismatchAmongManyBoardsExitsFiveAndNamesTheField) {
+    BoardSimProcess altered, sound;
+    ASSERT_TRUE(altered.Start({"--tcp", "0", "--fault", "alter-write"}));
+    ASSERT_TRUE(sound.Start({"--pty"}));
+    Outcome run = Panelbin({"push", m_file, "0", "--tcp", Where(altered, false), "--serial",
+                            Where(sound, true), "--verify", "--jobs", "2"});
+    EXPECT_EQ(run.status, 5) << run.out;
+    EXPECT_TRUE(Has(run.out, "2 boards: 1 ok, 0 failed, 1 mismatched")) << run.out;
+    EXPECT_TRUE(Has(run.out, "chName: file \"Panel 0\", board \"Qanel 0\"")) << run.out;
+}
+
+TEST_F(FlashTest, ABadLineOfATargetsFileIsAUsageErrorNamingTheLine) {
+    Spit("targets", "127.0.0.1:5000\n# a comment\n127.0.0.1:32768\n");
+    Outcome run = Panelbin({"push", m_file, "0", "--targets", Path("targets")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(Has(run.err, Path("targets") + ":3: --tcp wants HOST:PORT with a port 0..32767")) << run.err;
+}
+
+TEST_F(FlashTest, TheTraceDecodesEveryFrameOfBothLinks) {
+    struct Case {
+        bool serial;
+        const char* fault;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {false, "trickle", {"connect 127.0.0.1:", "> header magic 0x5654534b \"KSTV\" cmd 0x8000 (panel) len 328 head-sum 0x",
+                            "> data 328 bytes sub-command 1 (write panel info), data-sum 0x", "< respond 0xd0 (frame taken)",
+                            "< respond 0xe0 (request done)", "> data 4 bytes sub-command 0 (read panel info), data-sum 0x00000000 (ok)",
+                            "< reply 324 bytes\n           50616e656c2031", "< reply-sum 0x"}},
+        {true, "trickle", {"open /dev/pts/", "locked", "> start text \"kest_pq_tool.sh\"", "< respond 0xa0 (header taken)",
+                           "< respond 0xb0 (data taken)", "< reply 324 bytes", "cmd 0x1000 (end of link) len 0 head-sum"}},
+        {false, "bad-checksum", {"(wrong: the bytes sum to 0x"}},
+        {true, "silent", {"ms: nothing came"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines[0]);
+        BoardSimProcess sim;
+        ASSERT_TRUE(sim.Start({"--tcp", "0", "--pty", "--fault", c.fault}));
+        Panelbin({"push", m_file, "1", Flag(c.serial), Where(sim, c.serial), "--verify", "--trace", Path("trace")});
+        const std::string trace = Slurp(Path("trace"));
+        EXPECT_TRUE(Has(trace, "# panelbin trace; +0.000 is 20")) << trace;
+        for (const std::string& line : c.lines) EXPECT_TRUE(Has(trace, line)) << line << "\n" << trace;
+        if (std::string(c.fault) == "trickle") {
+            EXPECT_FALSE(Has(trace, "wrong")) << trace;
+        }
+    }
+}
+
+TEST_F(FlashTest, PortsListsAPtyGivenByPathAndMarksALockedOneBusy) {
+    BoardSimProcess sim;
+    ASSERT_TRUE(sim.Start({"--pty"}));
+    for (bool locked : {false, true}) {
+        int held = locked ? open(sim.PtyPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC) : -1;
+        if (locked) {
+            ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+        }
+        Outcome listed = Panelbin({"ports", "--json", sim.PtyPath()});
+        if (held != -1) close(held);
+        ASSERT_EQ(listed.status, 0) << listed.err;
+        Json pty;
+        std::vector<std::string> devices;
+        for (const Json& port : Json::parse(listed.out)) {
+            devices.push_back(port["device"]);
+            if (port["device"] == sim.PtyPath()) pty = port;
+        }
+        EXPECT_EQ(pty["kind"], "pseudo-terminal");
+        EXPECT_EQ(pty["state"], locked ? "busy" : "free");
+        if (locked) {
+            EXPECT_TRUE(Has(pty["detail"], "locked by pid " + std::to_string(getpid()))) << pty;
+        }
+        /* Every USB and platform port of the machine is listed too. */
+        for (const char* name : {"ttyUSB0", "ttyACM0", "ttyAMA0"})
+            if (access(("/sys/class/tty/" + std::string(name)).c_str(), F_OK) == 0) {
+                EXPECT_NE(std::find(devices.begin(), devices.end(), "/dev/" + std::string(name)),
+                          devices.end());
+            }
+    }
+    Outcome unknown = Panelbin({"push", m_file, "0", "--serial", "serial:no-such-number"});
+    EXPECT_EQ(unknown.status, 4);
+    EXPECT_TRUE(Has(unknown.err, "no USB serial port has the serial number no-such-number")) << unknown.err;
+}
+
+/* The padding's edges: 55 bytes fit one block, 56 and 64 need a second;
+ * input fed in pieces that straddle blocks. */
+TEST(Sha256, KnownDigestsAtEveryPaddingEdge) {
+    struct Case {
+        std::string input;
+        const char* digest;
+    } cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {std::string(55, 'a'), "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+        {std::string(56, 'a'), "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a"},
+        {std::string(64, 'a'), "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+        {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const Case& c : cases) {
+        Sha256 digest;
+        for (size_t at = 0; at < c.input.size(); at += 37)
+            digest.Add(c.input.data() + at, std::min<size_t>(37, c.input.size() - at));
+        EXPECT_EQ(digest.HexDigest(), c.digest) << c.input.size() << " bytes";
+    }
+}
+
+TEST(PlainWords, TheLinksTextsReadAsPlainWords) {
+    struct Case {
+        const char* text;
+        const char* words;
+    } cases[] = {
+        {"getsockopt error. error: 111, Connection refusedFailed to connect the ip and port.Operation now in progress errno:115",
+         "connection refused"},
+        {"select over timeFailed to connect the ip and port.Operation now in progress errno:115",
+         "no answer to the connection within 3 s"},
+        {"Can not connect to the Serial Port! It may be in use or not exist./dev/ttyUSB0Resource temporarily unavailable errno:11",
+         "in use by another program"},
+        {"Can not connect to the Serial Port! It may be in use or not exist./dev/ttyUSB0Permission denied errno:13",
+         "no permission to open it (is your user in the dialout group?)"},
+        {"/dev/ttyUSB0Success errno:0Receive 0 Bytes. Connection timed out errno:110Failed to read. Failed to receive "
+         "0xA0 respond.Connection timed out errno:110",
+         "no answer from the board within 5 s (after the header)"},
+        {"Failed to write. Failed to check respond.Success", "the board answered with a wrong byte"},
+        {"Failed to read. Failed to receive data.Connection reset by peer", "the board closed the connection mid-reply"},
+        {"Failed to write. Failed to send data and checksum.Connection timed out errno:110",
+         "the line took no bytes within 5 s"},
+        {"/dev/nullFailed to set comm param.Inappropriate ioctl for device errno:25Input/output error errno:5"
+         "Failed to write. Failed to receive 0xA0 respond.Input/output error errno:5",
+         "not a serial port (it is no terminal)"},
+        {"a text no version of the link has written yet", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PlainWords(c.text), c.words) << c.text;
+}
+
+}  // namespace
