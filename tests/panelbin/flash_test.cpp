@@ -322,6 +322,12 @@ TEST(PlainWords, TheLinksTextsReadAsPlainWords) {
         {"/dev/nullFailed to set comm param.Inappropriate ioctl for device errno:25Input/output error errno:5"
          "Failed to write. Failed to receive 0xA0 respond.Input/output error errno:5",
          "not a serial port (it is no terminal)"},
+        {"Can not connect to the Serial Port! It may be in use or not exist./tmp/notes.binInappropriate ioctl for device errno:25",
+         "not a serial port (it is no terminal; nothing was written to it)"},
+        {"Failed to read. Failed to receive respond.Connection timed out The board call ran out of its 10 s limit.",
+         "the board call ran out of its 10 s limit"},
+        {"The board link was busy for the whole 10 s limit of the call.",
+         "the link stayed busy with another call for the whole 10 s limit"},
         {"a text no version of the link has written yet", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(PlainWords(c.text), c.words) << c.text;

@@ -7,18 +7,26 @@
  * shown as it is. */
 #include "tools/panelbin/link_failure.h"
 
+#include <string.h>
+
 #include <string>
 
+#include "comm/BoardCall.h"
 #include "comm/UART.h"
 
 namespace {
 
 struct Meaning {
     const char* pieces[2]; /* the second may be null */
-    const char* words;     /* "{wait}" stands for the link's limit of one wait */
+    const char* words; /* "{wait}": the link's limit of one wait; "{call}": of a whole call */
 };
 
 const Meaning kMeanings[] = {
+    {{"The board link was busy for the whole", nullptr},
+     "the link stayed busy with another call for the whole {call} limit"},
+    {{"The board call ran out of its", nullptr}, "the board call ran out of its {call} limit"},
+    {{"Can not connect to the Serial Port", "Inappropriate ioctl"},
+     "not a serial port (it is no terminal; nothing was written to it)"},
     {{"Failed to set comm param", "Inappropriate ioctl"}, "not a serial port (it is no terminal)"},
     {{"Can not connect to the Serial Port", "Resource temporarily unavailable"},
      "in use by another program"},
@@ -61,6 +69,11 @@ bool Contains(const std::string& text, const char* piece) {
     return piece == nullptr || text.find(piece) != std::string::npos;
 }
 
+void Fill(std::string* words, const char* placeholder, long seconds) {
+    size_t at = words->find(placeholder);
+    if (at != std::string::npos) words->replace(at, strlen(placeholder), std::to_string(seconds) + " s");
+}
+
 }  // namespace
 
 std::string PlainWords(const std::string& linkText) {
@@ -68,9 +81,8 @@ std::string PlainWords(const std::string& linkText) {
         if (!Contains(linkText, meaning.pieces[0]) || !Contains(linkText, meaning.pieces[1]))
             continue;
         std::string words = meaning.words;
-        size_t wait = words.find("{wait}");
-        if (wait != std::string::npos)
-            words.replace(wait, 6, std::to_string(UART::TIME_OUT / 1000) + " s");
+        Fill(&words, "{wait}", UART::TIME_OUT / 1000);
+        Fill(&words, "{call}", static_cast<long>(kBoardCallLimitMs / 1000));
         return words;
     }
     return "";
