@@ -9,6 +9,7 @@
 # never chosen. Exits 1, saying what is missing, when either is not installed.
 set -eu
 feature=${1:-}
+default_java=${MAKEBIN_DEFAULT_JAVA:-/usr/lib/jvm/default-java}  # another only in its test
 
 installed_jdk_features() {  # the feature versions of installed 64-bit OpenJDK JDKs
   dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' 'openjdk-*-jdk-headless:amd64' 2>/dev/null |
@@ -25,8 +26,8 @@ home_of() {  # package program: the Java home holding bin/PROGRAM, as the packag
   dirname "$(dirname "$path")"
 }
 
-if [ -z "$feature" ] && [ -r /usr/lib/jvm/default-java/release ]; then
-  feature=$(sed -n 's/^JAVA_VERSION="\([0-9][0-9]*\).*/\1/p' /usr/lib/jvm/default-java/release)
+if [ -z "$feature" ] && [ -r "$default_java/release" ]; then
+  feature=$(sed -n 's/^JAVA_VERSION="\([0-9][0-9]*\).*/\1/p' "$default_java/release")
 fi
 [ -n "$feature" ] || feature=$(installed_jdk_features | tail -n 1)
 if [ -z "$feature" ]; then
