@@ -41,10 +41,10 @@ both="openjdk-17-jdk-headless:amd64=java-17-openjdk-amd64 openjdk-17-jre-headles
       openjdk-21-jdk-headless:amd64=java-21-openjdk-amd64 openjdk-21-jre-headless:i386=java-21-openjdk-i386"
 only64="openjdk-21-jdk-headless:amd64=java-21-openjdk-amd64"
 fail=0
-# case | installed | default-java | feature asked | expected output (or "fails")
+# case | installed | default-java (empty: none, whatever this machine has) | feature asked | expected output (or "fails")
 while IFS='|' read -r name installed default feature expected; do
   got=$(PATH="$work/bin:$PATH" JVM=$jvm INSTALLED=${!installed} \
-        MAKEBIN_DEFAULT_JAVA=${default:+$jvm/$default} "$here/find-jdks.sh" $feature 2> /dev/null | tr '\n' ' ') ||
+        MAKEBIN_DEFAULT_JAVA="$jvm/${default:-none}" "$here/find-jdks.sh" $feature 2> /dev/null | tr '\n' ' ') ||
     got=fails
   expected=${expected//@/$jvm/}
   if [ "$got" != "$expected" ]; then
