@@ -39,6 +39,9 @@ function(makebin_java_tests)
     COMMENT "Compiling Java classes")
   add_custom_target(java_classes ALL DEPENDS ${CMAKE_BINARY_DIR}/java/classes.stamp)
 
+  # How the JVMs above are found when JDK64/JDK32 are not given.
+  add_test(NAME java.find_jdks COMMAND ${PROJECT_SOURCE_DIR}/cmake/find-jdks-test.sh)
+
   foreach(src ${JAVA_TEST_SOURCES})
     get_filename_component(name ${src} NAME_WE)
     if(NOT name MATCHES "Test$")

@@ -7,11 +7,18 @@
 #   MAKEBIN_I386_EMULATOR  empty: the kernel runs i386 programs itself;
 #                          otherwise the emulator (qemu-i386) that runs them
 #   MAKEBIN_LOG_DIR        where a crashing JVM leaves hs_err_pid<pid>.log
-#   JDK64, JDK32           the two Java installations
+#   JDK64, JDK32           the two Java installations (default: cmake/find-jdks.sh)
 set -eu
 arch=$1; shift
-jdk64=${JDK64:-/usr/lib/jvm/java-17-openjdk-amd64}
-jdk32=${JDK32:-/usr/lib/jvm/java-17-openjdk-i386}
+jdk64=${JDK64:-}
+jdk32=${JDK32:-}
+# ./run, CMake and the tests pass both; by hand they default to what
+# Debian's packages installed.
+if [ -z "$jdk64" ] || [ -z "$jdk32" ]; then
+  found=$("$(dirname "$0")/find-jdks.sh")
+  [ -n "$jdk64" ] || jdk64=$(echo "$found" | sed -n 's/^JDK64=//p')
+  [ -n "$jdk32" ] || jdk32=$(echo "$found" | sed -n 's/^JDK32=//p')
+fi
 logs=${MAKEBIN_LOG_DIR:-${TMPDIR:-/tmp}}
 mkdir -p "$logs"
 crash_log=-XX:ErrorFile=$logs/hs_err_pid%p.log

@@ -22,24 +22,49 @@ import java.util.stream.Stream;
 
 /**
  * Shows the library at work, one section per subsystem. Each section prints
- * what it did and returns whether everything came back as sent; the demo
- * exits non-zero when any section did not.
+ * what it did and whether everything came back as sent. The last line counts
+ * the sections as steps, for ./run to add up: "demo: 3 of 3 steps passed", or
+ * with ", failed: " and the names of those that did not; the demo then exits
+ * non-zero.
  */
 public final class Demo {
     private final JNIMakeBin jni = new JNIMakeBin();
     private final Path workDir;
+    private final List<String> failed = new ArrayList<>();
+    private int passed;
 
     private Demo(Path workDir) {
         this.workDir = workDir;
     }
 
-    public static void main(String[] args) throws IOException {
-        Path dir = Files.createTempDirectory("makebin-demo");
+    /** One section: true when everything came back as sent. */
+    private interface Section {
+        boolean run() throws IOException;
+    }
+
+    /** Runs a section; one that throws counts as failed, and the others still run. */
+    private void step(String name, Section section) {
         boolean ok;
         try {
-            Demo demo = new Demo(dir);
-            ok = demo.binFileSection("R100") & demo.binFileSection("R120");
-            ok &= demo.boardSection();
+            ok = section.run();
+        } catch (IOException | RuntimeException e) {
+            System.out.println(name + ": " + e);
+            ok = false;
+        }
+        if (ok) {
+            ++passed;
+        } else {
+            failed.add(name);
+        }
+    }
+
+    public static void main(String[] args) throws IOException {
+        Path dir = Files.createTempDirectory("makebin-demo");
+        Demo demo = new Demo(dir);
+        try {
+            demo.step("bin file R100", () -> demo.binFileSection("R100"));
+            demo.step("bin file R120", () -> demo.binFileSection("R120"));
+            demo.step("board link", demo::boardSection);
             keepFiles(dir);
         } finally {
             try (Stream<Path> files = Files.walk(dir)) {
@@ -48,8 +73,11 @@ public final class Demo {
                 }
             }
         }
-        System.out.println(ok ? "demo: everything read back as written" : "demo: MISMATCH");
-        if (!ok) System.exit(1);
+        int total = demo.passed + demo.failed.size();
+        System.out.println();
+        System.out.println("demo: " + demo.passed + " of " + total + " steps passed"
+                + (demo.failed.isEmpty() ? "" : ", failed: " + String.join(", ", demo.failed)));
+        if (!demo.failed.isEmpty()) System.exit(1);
     }
 
     /**
