@@ -4,6 +4,7 @@
 #define PANELBIN_COMMANDS_H
 
 #include <string>
+#include <vector>
 
 #include "ks_type.h"
 
@@ -15,7 +16,11 @@ struct Options {
     std::string tcp;    /* HOST:PORT */
     std::string serial; /* device path */
     KS_S32 index = -1;  /* dump --index, push's INDEX */
-    bool json = false;  /* pull --json */
+    bool json = false;  /* --json of pull, show, check and diff */
+    bool strict = false; /* check --strict: warnings fail too */
+    std::string record;  /* set's INDEX: a panel number or "header" */
+    std::vector<std::string> assignments; /* set's key=value */
+    std::string schema;  /* the document schema prints */
 };
 
 int RunShow(const Options& options);
@@ -25,5 +30,7 @@ int RunCheck(const Options& options);
 int RunDiff(const Options& options);
 int RunPush(const Options& options);
 int RunPull(const Options& options);
+int RunSet(const Options& options);
+int RunSchema(const Options& options);
 
 #endif

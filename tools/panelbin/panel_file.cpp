@@ -5,14 +5,31 @@
 #include <iterator>
 
 #include "tools/panelbin/failure.h"
+#include "tools/panelbin/input.h"
 
 namespace {
 
 const char* const kDocumentKeys[] = {"generation", "header", "panels"};
 
-Failure ReaderFailure(const std::string& path, const BinFileReader& reader) {
-    return Failure(kExitFailed, path + ": " + reader.status().text);
+/* A file that cannot be read is not a damaged one. */
+int ExitStatusOf(BinFault fault) {
+    switch (fault) {
+        case BinFault::kOpen:
+        case BinFault::kRead:
+        case BinFault::kWrite:
+        case BinFault::kNoMemory:
+            return kExitFile;
+        default:
+            return kExitFailed;
+    }
 }
+
+Failure ReaderFailure(const std::string& path, const BinFileReader& reader) {
+    return Failure(ExitStatusOf(reader.status().fault), path + ": " + reader.status().text);
+}
+
+/* So many problems are not read one by one: the first few and a count. */
+const size_t kProblemsShown = 20;
 
 /* The generation the file's first panel was made for. */
 PanelGeneration StoredGeneration(const std::string& path, BinFileReader* reader,
@@ -38,7 +55,7 @@ PanelGeneration DocumentGeneration(const Json& document, const PanelGeneration* 
     if (!document.contains("generation")) return chip != nullptr ? *chip : PanelGeneration::kR100;
     const Json& stated = document["generation"];
     if (stated != "R100" && stated != "R120") {
-        errors->push_back("key generation: must be \"R100\" or \"R120\", not " + stated.dump());
+        errors->push_back("key generation: must be \"R100\" or \"R120\", not " + Echo(stated));
         return chip != nullptr ? *chip : PanelGeneration::kR100;
     }
     PanelGeneration generation = GenerationOf(stated.get<std::string>().c_str());
@@ -62,6 +79,7 @@ const RecordLayout& BodyLayout(PanelGeneration generation) {
 
 PanelFile LoadPanelFile(const std::string& path, const PanelGeneration* chip, KS_S32 only) {
     PanelFile file;
+    RequireBinFile(path);
     BinFileReader reader;
     if (!reader.Open(path.c_str(), PanelGeneration::kR100)) throw ReaderFailure(path, reader);
     if (chip != nullptr) {
@@ -107,7 +125,7 @@ PanelFile PanelFileFromJson(const Json& document, const PanelGeneration* chip) {
     for (const auto& item : document.items())
         if (std::find(std::begin(kDocumentKeys), std::end(kDocumentKeys), item.key()) ==
             std::end(kDocumentKeys))
-            errors.push_back("unknown key " + item.key() + " (the document has generation, "
+            errors.push_back("unknown key " + CutText(item.key()) + " (the document has generation, "
                              "header and panels)");
     file.generation = DocumentGeneration(document, chip, &errors);
     const RecordLayout& layout = BodyLayout(file.generation);
@@ -133,7 +151,9 @@ PanelFile PanelFileFromJson(const Json& document, const PanelGeneration* chip) {
     if (!errors.empty()) {
         std::string text = std::to_string(errors.size()) + " problem" +
                            (errors.size() == 1 ? "" : "s") + " in the JSON, nothing written:";
-        for (const std::string& error : errors) text += "\n  " + error;
+        for (size_t i = 0; i < errors.size() && i < kProblemsShown; ++i) text += "\n  " + errors[i];
+        if (errors.size() > kProblemsShown)
+            text += "\n  and " + std::to_string(errors.size() - kProblemsShown) + " more";
         throw Failure(kExitFailed, text);
     }
     return file;
@@ -148,5 +168,5 @@ void WritePanelFile(const std::string& path, const PanelFile& file) {
     BinStatus status;
     if (!WriteBinFile(path.c_str(), file.header, bodies.data(), file.bodies.size(),
                       file.generation, &status))
-        throw Failure(kExitFailed, path + ": " + status.text);
+        throw Failure(ExitStatusOf(status.fault), path + ": " + status.text);
 }
