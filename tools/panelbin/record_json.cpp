@@ -105,8 +105,8 @@ std::string TextOf(const Json& value) {
 }
 
 long long JsonInt(const Json& value) {
-    const Json& number = value.is_object() ? value.contains("id") ? value["id"] : value["raw"] : value;
-    return number.is_number_integer() ? number.get<long long>() : 0;
+    if (value.is_object()) return JsonInt(value.value("id", value.value("raw", Json(0))));
+    return value.is_number_integer() ? value.get<long long>() : 0;
 }
 
 std::string Echo(const Json& value) {
