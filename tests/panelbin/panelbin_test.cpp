@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -303,7 +304,10 @@ TEST_F(PanelbinTest, ExitStatusesTellWhatWentWrong) {
     miscounted["header"]["u32TotalNum"] = 4; /* as dump --index 1 of a 4-panel file keeps it */
     Spit(Path("miscounted.json"), miscounted.dump());
     ASSERT_EQ(Panelbin({"make", Path("four.bin"), "--from", Path("miscounted.json")}).status, 0);
-    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    const std::string r120 = MadeFile(PanelGeneration::kR120, 2, "r120.bin");
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    const std::string pts = ptsname(terminal);
     Spit(Path("deep.json"), std::string(100000, '[') + std::string(100000, ']'));
     Spit(Path("twice.json"), "{\"header\": {}, \"header\": {}}");
     Spit(Path("long.json"), "{\"generation\": \"" + std::string(1 << 20, 'x') + "\"}");
@@ -314,7 +318,9 @@ TEST_F(PanelbinTest, ExitStatusesTellWhatWentWrong) {
     } cases[] = {
         {{"check", Path("missing.bin")}, 3, "cannot read: No such file"},
         {{"show", m_dir}, 3, "a directory, not a bin file"},
-        {{"dump", Path("fifo")}, 3, "a pipe, not a bin file"},
+        {{"dump", pts}, 3, "a terminal, not a bin file"},
+        {{"check", "-"}, 0, "standard input: sound, R120"}, /* stdin: the R120 file */
+        {{"show", "-"}, 0, "standard input: R120 (from the stored panel size), 2 panels"},
         {{"check", Path("four.bin")}, 0, "warning: the header's u32TotalNum is 4, the file holds 1 panel"},
         {{"check", "--strict", Path("four.bin")}, 1, "warning (--strict)"},
         {{"check", one}, 0, "sound"},
@@ -328,11 +334,22 @@ TEST_F(PanelbinTest, ExitStatusesTellWhatWentWrong) {
         {{"set", one, "3", "u32PanelWidth=1"}, 2, "panel number below 1"},
     };
     for (const auto& c : cases) {
-        Outcome run = Panelbin(c.args);
+        Outcome run = Panelbin(c.args, r120);
         EXPECT_EQ(run.status, c.status) << c.args[0] << " " << c.args[1] << ": " << run.err;
         EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << run.out << run.err;
     }
     EXPECT_NE(access(Path("x.bin").c_str(), F_OK), 0);
+    close(terminal);
+
+    /* A pipe is read once, whole; make writes "-" to standard output. */
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    std::thread writer([&] { std::ofstream(Path("fifo"), std::ios::binary) << Slurp(r120); });
+    Outcome piped = Panelbin({"dump", Path("fifo")});
+    writer.join();
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    Spit(Path("piped.json"), piped.out);
+    EXPECT_EQ(Panelbin({"make", "-", "--from", Path("piped.json")}).out, Slurp(r120));
+    EXPECT_NE(access("-", F_OK), 0);
 }
 
 TEST_F(PanelbinTest, SetChangesOnlyTheFieldsNamed) {

@@ -13,11 +13,12 @@
 namespace {
 
 /* What a sound file's header says that its panels contradict. */
-std::vector<std::string> HeaderWarnings(const std::string& path, const BinCheck& check) {
+std::vector<std::string> HeaderWarnings(const BinInput& input, const std::string& name,
+                                        const BinCheck& check) {
     BinFileReader reader;
     KS_PANEL_HEADER_S header = {};
-    if (!reader.Open(path.c_str(), check.generation) || !reader.ReadHeader(&header))
-        throw Failure(kExitFile, path + ": " + reader.status().text);
+    if (!reader.Open(input.path(), check.generation) || !reader.ReadHeader(&header))
+        throw Failure(kExitFile, name + ": " + reader.status().text);
     std::vector<std::string> warnings;
     if (header.u32TotalNum != check.panels)
         warnings.push_back("the header's u32TotalNum is " + std::to_string(header.u32TotalNum) +
@@ -31,20 +32,25 @@ std::vector<std::string> HeaderWarnings(const std::string& path, const BinCheck&
 int RunCheck(const Options& options) {
     PanelGeneration chip;
     const PanelGeneration* given = ChipOption(options.chip, &chip);
-    RequireBinFile(options.file);
-    BinCheck check = CheckBinFile(options.file.c_str(), given);
+    const BinInput input(options.file);
+    const std::string name = InputName(options.file);
+    BinCheck check = CheckBinFile(input.path(), given);
     if (check.status.fault == BinFault::kOpen || check.status.fault == BinFault::kRead ||
         check.status.fault == BinFault::kNoMemory)
-        throw Failure(kExitFile, options.file + ": " + check.status.text);
+        throw Failure(kExitFile, name + ": " + check.status.text);
+    /* A stream is kept only as far as a bin file goes. */
+    if (input.overLong() && check.status.ok())
+        (void)check.status.Fail(BinFault::kFileSize, "more than %u bytes, expected %u", kBinFileSize,
+                                kBinFileSize);
     const bool sound = check.status.ok();
     const std::vector<std::string> warnings =
-        sound ? HeaderWarnings(options.file, check) : std::vector<std::string>();
+        sound ? HeaderWarnings(input, name, check) : std::vector<std::string>();
     const char* how = given != nullptr ? "from --chip"
                       : check.generationKnown ? "from the stored panel size"
                                               : "no panels to tell";
     const int status = !sound || (options.strict && !warnings.empty()) ? kExitFailed : kExitOk;
     if (options.json) {
-        Json result = {{"file", options.file},
+        Json result = {{"file", name},
                        {"sound", sound},
                        {"fault", sound ? Json(nullptr) : Json(check.status.text)},
                        {"generation", check.generationKnown ? Json(GenerationName(check.generation))
@@ -58,14 +64,14 @@ int RunCheck(const Options& options) {
         return status;
     }
     if (!sound) {
-        printf("%s: damaged: %s\n", options.file.c_str(), check.status.text);
+        printf("%s: damaged: %s\n", name.c_str(), check.status.text);
         return status;
     }
-    printf("%s: sound, %s (%s), %u panel%s\n", options.file.c_str(),
+    printf("%s: sound, %s (%s), %u panel%s\n", name.c_str(),
            check.generationKnown ? GenerationName(check.generation) : "any chip series", how,
            check.panels, check.panels == 1 ? "" : "s");
     for (const std::string& warning : warnings)
-        printf("%s: warning%s: %s\n", options.file.c_str(), options.strict ? " (--strict)" : "",
+        printf("%s: warning%s: %s\n", name.c_str(), options.strict ? " (--strict)" : "",
                warning.c_str());
     return status;
 }

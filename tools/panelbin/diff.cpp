@@ -161,6 +161,8 @@ Json ToJson(const Difference& d) {
 int RunDiff(const Options& options) {
     PanelGeneration chip;
     const PanelGeneration* given = ChipOption(options.chip, &chip);
+    if (options.file == "-" && options.other == "-")
+        throw Failure(kExitUsage, "only one of A and B can be standard input");
     const PanelFile a = LoadPanelFile(options.file, given);
     const PanelFile b = LoadPanelFile(options.other, given);
     Differences differences;

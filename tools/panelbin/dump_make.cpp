@@ -27,7 +27,9 @@ int RunMake(const Options& options) {
     if (file.header.u32TotalNum != file.bodies.size())
         fprintf(stderr, "panelbin: warning: the header's u32TotalNum is %u, the file holds %zu panel%s\n",
                 file.header.u32TotalNum, file.bodies.size(), file.bodies.size() == 1 ? "" : "s");
-    printf("%s: %s, %zu panel%s written\n", options.file.c_str(), GenerationName(file.generation),
-           file.bodies.size(), file.bodies.size() == 1 ? "" : "s");
+    /* With the image on standard output, the word on it goes to stderr. */
+    fprintf(options.file == "-" ? stderr : stdout, "%s: %s, %zu panel%s written\n",
+            InputName(options.file).c_str(), GenerationName(file.generation), file.bodies.size(),
+            file.bodies.size() == 1 ? "" : "s");
     return kExitOk;
 }

@@ -3,21 +3,24 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
+#include "panel/bin_file.h"
 #include "tools/panelbin/failure.h"
 
 namespace {
 
-/* "a directory", "a terminal", ...: what a file is when it is not a
- * regular file, for a person. */
+/* "a directory", "a terminal", ...: what a file is when it is neither a
+ * regular file nor a pipe, for a person. */
 std::string KindOf(const struct stat& info, int fd) {
     if (S_ISDIR(info.st_mode)) return "a directory";
-    if (S_ISFIFO(info.st_mode)) return "a pipe";
     if (S_ISSOCK(info.st_mode)) return "a socket";
-    if (S_ISCHR(info.st_mode)) return fd >= 0 && isatty(fd) ? "a terminal" : "a character device";
+    if (S_ISCHR(info.st_mode)) return isatty(fd) ? "a terminal" : "a character device";
     if (S_ISBLK(info.st_mode)) return "a block device";
     return "not a regular file";
 }
@@ -38,21 +41,77 @@ private:
 };
 
 Failure CannotRead(const std::string& path, const std::string& why) {
-    return Failure(kExitFile, (path == "-" ? std::string("standard input") : path) +
-                                  ": cannot read: " + why);
+    return Failure(kExitFile, InputName(path) + ": cannot read: " + why);
+}
+
+/* Up to `limit` bytes, or fewer at the end of the stream; false on error. */
+bool ReadUpTo(int fd, size_t limit, std::string* out) {
+    char chunk[65536];
+    while (out->size() < limit) {
+        ssize_t got = read(fd, chunk, std::min(sizeof chunk, limit - out->size()));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) break;
+        out->append(chunk, static_cast<size_t>(got));
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        done += static_cast<size_t>(put);
+    }
+    return true;
 }
 
 }  // namespace
 
-void RequireBinFile(const std::string& path) {
+std::string InputName(const std::string& path) { return path == "-" ? "standard input" : path; }
+
+BinInput::BinInput(const std::string& path) : m_path(path) {
     /* Non-blocking, so that opening a pipe without a writer does not hang;
      * no controlling terminal is taken. */
-    Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Descriptor fd(path == "-" ? STDIN_FILENO
+                              : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) throw CannotRead(path, strerror(errno));
     struct stat info;
     if (fstat(fd.get(), &info) != 0) throw CannotRead(path, strerror(errno));
-    if (!S_ISREG(info.st_mode))
+    if (S_ISREG(info.st_mode) && path != "-") return;
+    if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode))
         throw CannotRead(path, KindOf(info, fd.get()) + ", not a bin file");
+    /* A stream is read once: waiting for its writer from here on. */
+    const int flags = fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        throw CannotRead(path, strerror(errno));
+    CopyStream(fd.get(), path);
+}
+
+void BinInput::CopyStream(int fd, const std::string& name) {
+    std::string bytes;
+    if (!ReadUpTo(fd, kBinFileSize + 1, &bytes)) throw CannotRead(name, strerror(errno));
+    m_overLong = bytes.size() > kBinFileSize;
+    if (m_overLong) bytes.resize(kBinFileSize);
+    const char* dir = getenv("TMPDIR");
+    std::string pattern = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") +
+                          "/panelbin-input.XXXXXX";
+    const int copy = mkostemp(&pattern[0], O_CLOEXEC);
+    if (copy < 0) throw CannotRead(name, std::string("no private copy: ") + strerror(errno));
+    const bool written = WriteAll(copy, bytes);
+    const int error = errno;
+    if (close(copy) != 0 || !written) {
+        const int reason = written ? errno : error;
+        (void)unlink(pattern.c_str()); /* the constructor fails: no destructor will */
+        throw CannotRead(name, std::string("no private copy: ") + strerror(reason));
+    }
+    m_path = pattern;
+    m_copy = true;
+}
+
+BinInput::~BinInput() {
+    if (m_copy) (void)unlink(m_path.c_str()); /* a private copy: nothing else to do */
 }
 
 std::string ReadDocument(const std::string& path, size_t limit) {
@@ -62,16 +121,9 @@ std::string ReadDocument(const std::string& path, size_t limit) {
     if (fstat(fd.get(), &info) != 0) throw CannotRead(path, strerror(errno));
     if (S_ISDIR(info.st_mode)) throw CannotRead(path, "a directory");
     std::string text;
-    char chunk[65536];
-    for (;;) {
-        ssize_t got = read(fd.get(), chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw CannotRead(path, strerror(errno));
-        if (got == 0) return text;
-        text.append(chunk, static_cast<size_t>(got));
-        if (text.size() > limit)
-            throw Failure(kExitFailed, (path == "-" ? std::string("standard input") : path) +
-                                           ": not read: longer than " + std::to_string(limit) +
-                                           " bytes");
-    }
+    if (!ReadUpTo(fd.get(), limit + 1, &text)) throw CannotRead(path, strerror(errno));
+    if (text.size() > limit)
+        throw Failure(kExitFailed, InputName(path) + ": not read: longer than " +
+                                       std::to_string(limit) + " bytes");
+    return text;
 }

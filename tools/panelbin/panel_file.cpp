@@ -1,7 +1,11 @@
 /* Loading, writing and converting whole panel bin files. */
 #include "tools/panelbin/panel_file.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <fstream>
+#include <iostream>
 #include <iterator>
 
 #include "tools/panelbin/failure.h"
@@ -79,27 +83,27 @@ const RecordLayout& BodyLayout(PanelGeneration generation) {
 
 PanelFile LoadPanelFile(const std::string& path, const PanelGeneration* chip, KS_S32 only) {
     PanelFile file;
-    RequireBinFile(path);
+    const BinInput input(path);
+    const std::string name = InputName(path);
     BinFileReader reader;
-    if (!reader.Open(path.c_str(), PanelGeneration::kR100)) throw ReaderFailure(path, reader);
+    if (!reader.Open(input.path(), PanelGeneration::kR100)) throw ReaderFailure(name, reader);
     if (chip != nullptr) {
         file.generation = *chip;
         file.generationSource = "from --chip";
     } else {
-        file.generation = StoredGeneration(path, &reader, &file.generationSource);
+        file.generation = StoredGeneration(name, &reader, &file.generationSource);
     }
     /* The reader checks each panel's size against the generation it opened with. */
-    if (file.generation != PanelGeneration::kR100 &&
-        !reader.Open(path.c_str(), file.generation))
-        throw ReaderFailure(path, reader);
+    if (file.generation != PanelGeneration::kR100 && !reader.Open(input.path(), file.generation))
+        throw ReaderFailure(name, reader);
     KS_U32 count = 0;
     if (!reader.ReadHeader(&file.header) || !reader.CountPanels(&count))
-        throw ReaderFailure(path, reader);
+        throw ReaderFailure(name, reader);
     const KS_U32 first = only < 0 ? 0 : static_cast<KS_U32>(only);
     const KS_U32 end = only < 0 ? count : first + 1;
     for (KS_U32 i = first; i < end; ++i) {
         std::vector<KS_U8> body(BodySize(file.generation));
-        if (!reader.ReadPanel(static_cast<KS_S32>(i), body.data())) throw ReaderFailure(path, reader);
+        if (!reader.ReadPanel(static_cast<KS_S32>(i), body.data())) throw ReaderFailure(name, reader);
         file.indices.push_back(i);
         file.bodies.push_back(std::move(body));
     }
@@ -159,14 +163,45 @@ PanelFile PanelFileFromJson(const Json& document, const PanelGeneration* chip) {
     return file;
 }
 
+namespace {
+
+/* Standard output gets the image the writer made in a private file:
+ * written whole, or the command fails. */
+void CopyToStdout(const std::string& made) {
+    std::ifstream in(made, std::ios::binary);
+    std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) throw Failure(kExitFile, "cannot read back the image made");
+    std::cout.write(image.data(), static_cast<std::streamsize>(image.size()));
+    std::cout.flush();
+    if (!std::cout) throw Failure(kExitFile, "standard output: cannot write the image");
+}
+
+}  // namespace
+
 void WritePanelFile(const std::string& path, const PanelFile& file) {
     const size_t size = BodySize(file.generation);
     std::vector<KS_U8> bodies;
     bodies.reserve(size * file.bodies.size());
     for (const std::vector<KS_U8>& body : file.bodies)
         bodies.insert(bodies.end(), body.begin(), body.end());
+    std::string target = path;
+    char made[] = "/tmp/panelbin-output.XXXXXX";
+    if (path == "-") {
+        const int fd = mkstemp(made);
+        if (fd < 0 || close(fd) != 0) throw Failure(kExitFile, "no room for the image made");
+        target = made;
+    }
     BinStatus status;
-    if (!WriteBinFile(path.c_str(), file.header, bodies.data(), file.bodies.size(),
-                      file.generation, &status))
-        throw Failure(ExitStatusOf(status.fault), path + ": " + status.text);
+    const bool written = WriteBinFile(target.c_str(), file.header, bodies.data(),
+                                      file.bodies.size(), file.generation, &status);
+    if (written && path == "-") {
+        try {
+            CopyToStdout(target);
+        } catch (const Failure&) {
+            (void)unlink(made); /* private: nothing else to do */
+            throw;
+        }
+    }
+    if (path == "-") (void)unlink(made);
+    if (!written) throw Failure(ExitStatusOf(status.fault), InputName(path) + ": " + status.text);
 }

@@ -7,6 +7,7 @@
 
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
+#include "tools/panelbin/input.h"
 #include "tools/panelbin/panel_file.h"
 
 namespace {
@@ -96,7 +97,7 @@ int RunShow(const Options& options) {
         return kExitOk;
     }
     const Json& header = document["header"];
-    printf("%s: %s (%s), %zu panel%s\n", options.file.c_str(), GenerationName(file.generation),
+    printf("%s: %s (%s), %zu panel%s\n", InputName(options.file).c_str(), GenerationName(file.generation),
            file.generationSource.c_str(), file.bodies.size(), file.bodies.size() == 1 ? "" : "s");
     printf("header: media %s (id %lld), address 0x%08X, total %u, selected %u\n",
            OptionText(header["enMedia"]).c_str(), JsonInt(header["enMedia"]), file.header.u32Addr,
