@@ -3,6 +3,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -44,12 +45,20 @@ Failure CannotRead(const std::string& path, const std::string& why) {
     return Failure(kExitFile, InputName(path) + ": cannot read: " + why);
 }
 
-/* Up to `limit` bytes, or fewer at the end of the stream; false on error. */
+/* Up to `limit` bytes, or fewer at the end of the stream; false on error.
+ * A pipe opened without blocking reads as ended while no writer has come
+ * yet, so each read waits until poll says there are bytes or the end:
+ * Linux reports the end of a pipe only once a writer has come and gone. */
 bool ReadUpTo(int fd, size_t limit, std::string* out) {
     char chunk[65536];
     while (out->size() < limit) {
+        struct pollfd ready = {fd, POLLIN, 0};
+        if (poll(&ready, 1, -1) < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
         ssize_t got = read(fd, chunk, std::min(sizeof chunk, limit - out->size()));
-        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (got < 0) return false;
         if (got == 0) break;
         out->append(chunk, static_cast<size_t>(got));
@@ -82,10 +91,7 @@ BinInput::BinInput(const std::string& path) : m_path(path) {
     if (S_ISREG(info.st_mode) && path != "-") return;
     if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode))
         throw CannotRead(path, KindOf(info, fd.get()) + ", not a bin file");
-    /* A stream is read once: waiting for its writer from here on. */
-    const int flags = fcntl(fd.get(), F_GETFL);
-    if (flags < 0 || fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        throw CannotRead(path, strerror(errno));
+    /* A stream is read once, waiting for its writer. */
     CopyStream(fd.get(), path);
 }
 
