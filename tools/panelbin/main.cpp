@@ -54,7 +54,7 @@ int Run(int argc, char** argv) {
     check->add_flag("--json", options.json, "as one JSON document (panelbin schema check)");
     check->add_flag("--strict", options.strict, "warnings fail the check too");
 
-    auto* diff = app.add_subcommand("diff", "Field by field differences, panel by panel.");
+    auto* diff = app.add_subcommand("diff", "Every byte in which the records differ, by field, panel by panel.");
     diff->add_option("A", options.file, "panel bin file")->required();
     diff->add_option("B", options.other, "panel bin file")->required();
     AddChip(diff, &options, "R100 or R120 for both (default: each file's stored panel size)");
