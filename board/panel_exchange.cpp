@@ -4,10 +4,11 @@
 
 #include <string.h>
 
-#include "com_kestrel_vimora_jni_JNIMakeBin.h"
-#include "comm/Communication_c.h"
+#include "board/panel_commands.h"
+#include "include/Communication_c.h"
 #include "comm/link_access.h"
-#include "ks_coding.h"
+#include "base/ks_coding.h"
+#include "include/ks_unf_panel.h"
 
 namespace {
 
@@ -15,11 +16,6 @@ namespace {
 const size_t kCmdSize = 4;
 
 }  // namespace
-
-size_t PanelInfoSize(PanelGeneration generation) {
-    return generation == PanelGeneration::kR120 ? sizeof(KS_UNF_PANEL_INFO_S_R120)
-                                                 : sizeof(KS_UNF_PANEL_INFO_S_R100);
-}
 
 bool StartPanelLinkTcp(const char* ip, int port) {
     /* Narrowed to 16 bits, 65616 would quietly become port 80. */

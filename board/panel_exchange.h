@@ -12,10 +12,7 @@
 
 #include <stddef.h>
 
-#include "panel/bin_file.h"
-
-/* The panel info record of a generation: 324 (R100) or 364 (R120) bytes. */
-size_t PanelInfoSize(PanelGeneration generation);
+#include "panel/model/generation.h"
 
 /* A network link to ip:port (dotted IPv4), the panel command preset in the
  * same step. A port outside 0..65535 is refused before the link sees it,

@@ -12,15 +12,16 @@
 #include <string>
 
 #include "board/panel_exchange.h"
-#include "comm/Communication_c.h"
+#include "include/Communication_c.h"
 #include "comm/link_access.h"
-#include "com_kestrel_vimora_jni_JNIMakeBin.h"
-#include "db/ks_db.h"
-#include "entry_guard.h"
-#include "jni_ref.h"
-#include "ks_unf_panel.h"
-#include "panel/panel_mapping.h"
-#include "panel/record_mapping.h"
+#include "jni/support/jni_strings.h"
+#include "include/ks_db.h"
+#include "base/entry_guard.h"
+#include "jni/support/jni_ref.h"
+#include "include/ks_unf_panel.h"
+#include "panel/java/body_mapping.h"
+#include "panel/model/generation.h"
+#include "panel/java/record_mapper.h"
 
 namespace {
 
@@ -31,8 +32,8 @@ struct Generation {
 };
 
 Generation GenerationFor(const char* chipSeries) {
-    if (IsR120ChipSeries(chipSeries)) return {R120BodyLayout(), PanelGeneration::kR120};
-    return {R100BodyLayout(), PanelGeneration::kR100};
+    const PanelGeneration generation = GenerationOf(chipSeries);
+    return {BodyLayoutOf(generation), generation};
 }
 
 /* Nothing is sent unless the whole object converted: a class without one

@@ -5,7 +5,7 @@
 
 #include <jni.h>
 
-#include "ks_type.h"
+#include "include/ks_type.h"
 
 #ifdef __cplusplus
 extern "C" {

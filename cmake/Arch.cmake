@@ -2,10 +2,27 @@
 # JNI test helper library and the export check. Sources are found by glob so
 # that adding a file to a subsystem needs no edit here.
 
-file(GLOB MAKEBIN_SOURCES CONFIGURE_DEPENDS
-     ${PROJECT_SOURCE_DIR}/jni/*.cpp ${PROJECT_SOURCE_DIR}/panel/*.cpp
-     ${PROJECT_SOURCE_DIR}/db/*.cpp ${PROJECT_SOURCE_DIR}/comm/*.cpp
-     ${PROJECT_SOURCE_DIR}/board/*.cpp)
+# The library's folders, lowest layer first (cmake/layers.txt says what each
+# may include). A folder that holds sources but is missing here, or is listed
+# but holds none, stops the configuration rather than being left out.
+set(MAKEBIN_SOURCE_DIRS base db comm panel/model panel/binfile jni/support panel/java/bulk
+                        panel/java board jni)
+set(MAKEBIN_SOURCES "")
+foreach(dir ${MAKEBIN_SOURCE_DIRS})
+  file(GLOB dir_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  if(NOT dir_sources)
+    message(FATAL_ERROR "${dir}/ is listed as a library folder but holds no .cpp file")
+  endif()
+  list(APPEND MAKEBIN_SOURCES ${dir_sources})
+endforeach()
+file(GLOB_RECURSE all_library_sources CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/base/*.cpp ${PROJECT_SOURCE_DIR}/db/*.cpp ${PROJECT_SOURCE_DIR}/comm/*.cpp
+     ${PROJECT_SOURCE_DIR}/panel/*.cpp ${PROJECT_SOURCE_DIR}/jni/*.cpp ${PROJECT_SOURCE_DIR}/board/*.cpp)
+foreach(src ${all_library_sources})
+  if(NOT src IN_LIST MAKEBIN_SOURCES)
+    message(FATAL_ERROR "${src} is in a folder missing from MAKEBIN_SOURCE_DIRS")
+  endif()
+endforeach()
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
 file(GLOB JNI_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/jni/*.cpp)
 file(GLOB EXPORT_LISTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/exports/*.txt)
@@ -36,8 +53,8 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${EXPORT_LISTS})
 
 function(makebin_arch arch flag)
   set(libdir ${CMAKE_BINARY_DIR}/lib/${arch})
-  set(includes ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/jni
-               ${JDK64}/include ${JDK64}/include/linux)
+  # One include root: every include of ours names its file from the top.
+  set(includes ${PROJECT_SOURCE_DIR} ${JDK64}/include ${JDK64}/include/linux)
 
   # The library's code compiled once per architecture: the shared library is
   # made of it, and the native tests link it directly, so they can reach the

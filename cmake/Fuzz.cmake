@@ -13,8 +13,7 @@ file(GLOB FUZZ_HARNESSES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz
 
 add_library(makebin_fuzz_core OBJECT ${MAKEBIN_SOURCES})
 target_include_directories(makebin_fuzz_core PUBLIC
-  ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/jni
-  ${JDK64}/include ${JDK64}/include/linux)
+  ${PROJECT_SOURCE_DIR} ${JDK64}/include ${JDK64}/include/linux)
 # Warnings are the product build's business; clang's own set would only
 # stop this tree over style.
 target_compile_options(makebin_fuzz_core PUBLIC ${FUZZ_SANITIZERS} -fsanitize=fuzzer-no-link)

@@ -17,10 +17,10 @@ foreach(arch i386 x86_64)
                   COMPONENT jni-${arch})
 endforeach()
 
-# Installed side by side in one folder, so their quoted includes of each
-# other resolve there. ks_coding.h stays internal.
-install(FILES include/ks_type.h include/ks_unf_panel.h db/ks_db.h panel/option_translate.h
-              comm/Communication_c.h ${CMAKE_BINARY_DIR}/generated/makebin_version.h
+# include/ holds exactly the public headers. They include each other by bare
+# name, which resolves in the same folder here and once installed side by side.
+install(FILES include/ks_type.h include/ks_unf_panel.h include/ks_db.h include/option_translate.h
+              include/Communication_c.h ${CMAKE_BINARY_DIR}/generated/makebin_version.h
         DESTINATION include/makebin COMPONENT dev)
 
 # The CMake package describes both architectures, so it lives in the

@@ -1,10 +1,11 @@
-#include "CommonAlgorithm.h"
+/* The frame checksum and the errno failure texts both transports share. */
+#include "comm/CommonAlgorithm.h"
 
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "SysCalls.h"
+#include "base/SysCalls.h"
 
 CommonAlgorithm::~CommonAlgorithm() {}
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "ks_type.h"
+#include "include/ks_type.h"
 
 class CommonAlgorithm {
 public:

@@ -1,9 +1,11 @@
-#include "Communication.h"
+/* The process-wide board link: it picks the transport in use and fills each
+ * request record with the preset header magic and command. */
+#include "comm/Communication.h"
 
 #include <string.h>
 
-#include "CommonAlgorithm.h"
-#include "ks_msg.h"
+#include "comm/CommonAlgorithm.h"
+#include "comm/ks_msg.h"
 
 namespace {
 

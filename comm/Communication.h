@@ -6,9 +6,9 @@
 
 #include <stdint.h>
 
-#include "Ethernet.h"
-#include "UART.h"
-#include "ks_type.h"
+#include "comm/Ethernet.h"
+#include "comm/UART.h"
+#include "include/ks_type.h"
 
 class Communication {
 public:

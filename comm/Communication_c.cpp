@@ -1,13 +1,15 @@
-#include "Communication_c.h"
+/* The exported flat functions of the board link, each one behind the entry
+ * guard and holding the link for its whole work. */
+#include "include/Communication_c.h"
 
 #include <stdint.h>
 
 #include <mutex>
 #include <string>
 
-#include "Communication.h"
-#include "entry_guard.h"
-#include "link_access.h"
+#include "comm/Communication.h"
+#include "base/entry_guard.h"
+#include "comm/link_access.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include "Ethernet.h"
+/* The TCP transport: one connection per request, the frame in one piece,
+ * the 0xD0 / reply / 0xE0 exchange, every wait bounded by a deadline. */
+#include "comm/Ethernet.h"
 
 #include <arpa/inet.h>
 #include <errno.h>
@@ -10,11 +12,11 @@
 
 #include <new>
 
-#include "CommonAlgorithm.h"
-#include "Deadline.h"
-#include "SysCalls.h"
-#include "entry_guard.h"
-#include "scoperelease.h"
+#include "comm/CommonAlgorithm.h"
+#include "base/Deadline.h"
+#include "base/SysCalls.h"
+#include "base/entry_guard.h"
+#include "comm/scoperelease.h"
 
 std::string Ethernet::m_ip;
 int16_t Ethernet::m_port = -1;

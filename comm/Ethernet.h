@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "ks_msg.h"
+#include "comm/ks_msg.h"
 
 class Ethernet {
 public:

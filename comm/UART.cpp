@@ -1,4 +1,6 @@
-#include "UART.h"
+/* The serial transport: the port opened and set raw once, each request sent
+ * in two halves with their answers, every wait bounded by a deadline. */
+#include "comm/UART.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -10,11 +12,11 @@
 
 #include <new>
 
-#include "CommonAlgorithm.h"
-#include "Deadline.h"
-#include "SysCalls.h"
-#include "entry_guard.h"
-#include "scoperelease.h"
+#include "comm/CommonAlgorithm.h"
+#include "base/Deadline.h"
+#include "base/SysCalls.h"
+#include "base/entry_guard.h"
+#include "comm/scoperelease.h"
 
 const char UART::SHELL_CMD[] = "kest_pq_tool.sh";
 int UART::m_hComm = -1;

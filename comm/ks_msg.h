@@ -9,9 +9,9 @@
 #include <stddef.h>
 #include <string.h>
 
-#include "CommonAlgorithm.h"
-#include "ks_coding.h"
-#include "ks_type.h"
+#include "comm/CommonAlgorithm.h"
+#include "base/ks_coding.h"
+#include "include/ks_type.h"
 
 enum {
     KS_MSG_HEAD_LEN = 12,

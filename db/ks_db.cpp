@@ -4,7 +4,7 @@
  * linear scans over the records in insertion order. A loaded image may come
  * from a damaged file, so every scan checks each record against the end of
  * its region before reading it. */
-#include "db/ks_db.h"
+#include "include/ks_db.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -13,7 +13,7 @@
 
 #include "db/ks_db_append.h"
 #include "db/ks_db_records.h"
-#include "ks_coding.h"
+#include "base/ks_coding.h"
 
 /* Shared by every caller in the process; writers only ever store the one
  * size, so concurrent bin-file calls agree on it. */

@@ -5,7 +5,7 @@
 #ifndef DB_KS_DB_APPEND_H
 #define DB_KS_DB_APPEND_H
 
-#include "db/ks_db.h"
+#include "include/ks_db.h"
 
 /* Appends to the table a key named `name` (32 bytes, copied as they are)
  * whose value is `size` bytes, and returns where the value goes inside the

@@ -9,8 +9,8 @@
 
 #include <string.h>
 
-#include "ks_coding.h"
-#include "ks_type.h"
+#include "base/ks_coding.h"
+#include "include/ks_type.h"
 
 const KS_U32 kDbHeaderSize = 8; /* magic + total bytes in use */
 const KS_U32 kDbTotalOffset = 4;

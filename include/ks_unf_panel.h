@@ -3,7 +3,7 @@
  * These records travel as raw images: in panel bin files and over the board
  * link. Their layout is a file and wire format, little-endian, with no gaps
  * except the trailing byte of KS_UNF_PANEL_ADVANCE_INFO_S. The layout checks
- * in panel/record_layout.cpp pin every size and offset. */
+ * in panel/model/layout_pins.cpp pin every size and offset. */
 #ifndef KS_UNF_PANEL_H
 #define KS_UNF_PANEL_H
 

@@ -1,9 +1,9 @@
 /* The bin file native methods of JNIMakeBin: each forwards unchanged to
- * its operation in panel/panel_bin.cpp, behind the entry guard like every
+ * its operation in panel/java/bin_operations.cpp, behind the entry guard like every
  * exported function. */
-#include "com_kestrel_vimora_jni_JNIMakeBin.h"
-#include "entry_guard.h"
-#include "panel/panel_bin.h"
+#include "jni/com_kestrel_vimora_jni_JNIMakeBin.h"
+#include "base/entry_guard.h"
+#include "panel/java/bin_operations.h"
 
 JNIEXPORT jint JNICALL Java_com_kestrel_vimora_jni_JNIMakeBin_makePanelBin(
     JNIEnv* env, jobject jobj, jobject headerParam, jobjectArray dataParamArray,

@@ -1,8 +1,8 @@
 /* The board methods of JNIMakeBin: each forwards unchanged to the board
  * panel transfer, behind the guard that keeps exceptions from the JVM. */
 #include "board/panel_transfer.h"
-#include "com_kestrel_vimora_jni_JNIMakeBin.h"
-#include "entry_guard.h"
+#include "jni/com_kestrel_vimora_jni_JNIMakeBin.h"
+#include "base/entry_guard.h"
 
 JNIEXPORT jint JNICALL Java_com_kestrel_vimora_jni_JNIMakeBin_startSerialConnection(
     JNIEnv* env, jobject jobj, jstring portName, jint timeout, jint baudRate, jint dataBits,

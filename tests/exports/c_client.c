@@ -5,13 +5,15 @@
 #include <stdio.h>
 
 #include "board/panel_transfer.h"
-#include "com_kestrel_vimora_jni_JNIMakeBin.h"
-#include "comm/Communication_c.h"
-#include "db/ks_db.h"
-#include "ks_coding.h"
-#include "ks_type.h"
-#include "ks_unf_panel.h"
-#include "panel/option_translate.h"
+#include "board/panel_commands.h"
+#include "jni/com_kestrel_vimora_jni_JNIMakeBin.h"
+#include "jni/support/jni_strings.h"
+#include "include/Communication_c.h"
+#include "include/ks_db.h"
+#include "base/ks_coding.h"
+#include "include/ks_type.h"
+#include "include/ks_unf_panel.h"
+#include "include/option_translate.h"
 
 _Static_assert(sizeof(KS_BOOL) == 4, "a bool is 4 bytes");
 _Static_assert(sizeof(KS_UNF_PANEL_LVDS_LINKMAP_E) == 4, "an enumeration is 4 bytes");

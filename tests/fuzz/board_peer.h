@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "comm/Communication_c.h"
-#include "fuzz_check.h"
+#include "include/Communication_c.h"
+#include "tests/fuzz/fuzz_check.h"
 
 namespace boardpeer {
 

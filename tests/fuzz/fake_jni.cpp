@@ -1,4 +1,6 @@
-#include "fake_jni.h"
+/* The JNIEnv without a JVM that the fuzz harnesses use: the JNI functions
+ * the bin file code calls, checked as strictly as -Xcheck:jni. */
+#include "tests/fuzz/fake_jni.h"
 
 #include <stdarg.h>
 #include <stdio.h>

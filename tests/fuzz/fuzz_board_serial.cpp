@@ -25,7 +25,7 @@
 #include <string>
 #include <thread>
 
-#include "board_peer.h"
+#include "tests/fuzz/board_peer.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "board_peer.h"
+#include "tests/fuzz/board_peer.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "db/ks_db.h"
-#include "fuzz_check.h"
+#include "include/ks_db.h"
+#include "tests/fuzz/fuzz_check.h"
 
 namespace {
 

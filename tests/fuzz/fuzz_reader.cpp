@@ -17,10 +17,10 @@
 
 #include <string>
 
-#include "fake_jni.h"
-#include "fuzz_check.h"
-#include "panel/field_table.h"
-#include "panel/panel_bin.h"
+#include "tests/fuzz/fake_jni.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "panel/model/field_table.h"
+#include "panel/java/bin_operations.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include <map>
 
-#include "fuzz_check.h"
-#include "panel/option_translate.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "include/option_translate.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <memory>
 #include <string>
 
-#include "fake_jni.h"
-#include "fuzz_check.h"
-#include "panel/modified_utf8.h"
+#include "tests/fuzz/fake_jni.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "panel/model/modified_utf8.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "db/ks_db.h"
-#include "fake_jni.h"
-#include "panel/field_table.h"
-#include "panel/panel_bin.h"
+#include "include/ks_db.h"
+#include "tests/fuzz/fake_jni.h"
+#include "panel/model/field_table.h"
+#include "panel/java/bin_operations.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "com_kestrel_vimora_jni_JNIMakeBin.h"
+#include "jni/support/jni_strings.h"
 
 namespace {
 

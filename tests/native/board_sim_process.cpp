@@ -1,4 +1,5 @@
-#include "board_sim_process.h"
+/* Starting and stopping board-sim for a test. */
+#include "tests/native/board_sim_process.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "board_sim_process.h"
-#include "comm_test_support.h"
+#include "tests/native/board_sim_process.h"
+#include "tests/native/comm_test_support.h"
 
 namespace {
 

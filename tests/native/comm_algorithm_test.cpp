@@ -1,3 +1,4 @@
+/* The board link's checksum, failure texts and scope-release helper. */
 #include <errno.h>
 #include <time.h>
 

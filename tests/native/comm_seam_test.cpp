@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "board/panel_transfer.h"
-#include "comm/SysCalls.h"
-#include "com_kestrel_vimora_jni_JNIMakeBin.h"
-#include "comm_test_support.h"
+#include "base/SysCalls.h"
+#include "jni/com_kestrel_vimora_jni_JNIMakeBin.h"
+#include "tests/native/comm_test_support.h"
 
 namespace {
 
@@ -103,7 +103,9 @@ uint64_t FakeNow() { return gLine->now; }
 const SysCalls kFake = {FakeOpen,   FakeClose,   FakeRead,       FakeWrite, FakePoll, FakeGetAttr,
                         FakeSetAttr, Succeeds2,  /* tcflush */ Succeeds2, /* fcntl */
                         Succeeds2,  /* flock */ FakeSocket, FakeConnect, FakeGetSockOpt,
-                        FakeSend,   FakeRecv,    FakeNow};
+                        FakeSend,   FakeRecv,    FakeNow,
+                        /* the file calls: none on a board line */
+                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 class CommSeam : public BoardLinkTest {
 protected:

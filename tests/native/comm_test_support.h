@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "comm/Communication_c.h"
+#include "include/Communication_c.h"
 #include "comm/link_access.h"
 
 const int kPanelCmd = 0x8000;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "db/ks_db.h"
+#include "include/ks_db.h"
 
 namespace {
 

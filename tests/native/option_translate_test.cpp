@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "panel/option_translate.h"
+#include "include/option_translate.h"
 
 namespace {
 

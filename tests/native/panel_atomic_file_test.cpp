@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "panel/atomic_file.h"
+#include "base/SysCalls.h"
+#include "base/atomic_file.h"
 
 namespace fs = std::filesystem;
 
@@ -142,6 +143,76 @@ TEST_F(PanelAtomicFile, WriteStoppedHalfWayLeavesThePreviousFile) {
     EXPECT_EQ(0, WEXITSTATUS(status));
     EXPECT_EQ(previous, Read(Path("panel.bin")));
     EXPECT_EQ(std::vector<std::string>{"panel.bin"}, Entries());
+}
+
+// A disk that fails one call: the `nth` call (from 1) of kind `kind` fails
+// with `error`; every other call is the real one.
+enum class Call { kWrite, kFsync, kClose, kRename };
+struct Fault {
+    Call kind;
+    int nth;
+    int error;
+    int seen[4];
+} gFault;
+
+bool FailsNow(Call kind) {
+    if (kind != gFault.kind || ++gFault.seen[static_cast<int>(kind)] != gFault.nth) return false;
+    errno = gFault.error;
+    return true;
+}
+ssize_t FaultyWrite(int fd, const void* buf, size_t n) {
+    return FailsNow(Call::kWrite) ? -1 : RealSysCalls().Write(fd, buf, n);
+}
+int FaultyFsync(int fd) { return FailsNow(Call::kFsync) ? -1 : RealSysCalls().Fsync(fd); }
+int FaultyClose(int fd) {
+    // A failing close still releases the descriptor, as on Linux.
+    return FailsNow(Call::kClose) ? (RealSysCalls().Close(fd), -1) : RealSysCalls().Close(fd);
+}
+int FaultyRename(const char* from, const char* to) {
+    return FailsNow(Call::kRename) ? -1 : RealSysCalls().Rename(from, to);
+}
+
+// Each step of the replacement fails in turn. Until the rename the old file
+// stays; after it (the directory sync) the new one is in place. Either way
+// no temporary file is left and errno says why.
+TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
+    struct {
+        const char* step;
+        Call kind;
+        int nth;
+        int error;
+        bool result;
+        bool newInPlace;
+    } cases[] = {
+        {"write", Call::kWrite, 1, ENOSPC, false, false},
+        {"file sync", Call::kFsync, 1, EIO, false, false},
+        {"file close", Call::kClose, 1, EIO, false, false},
+        {"rename", Call::kRename, 1, EXDEV, false, false},
+        {"directory sync", Call::kFsync, 2, EIO, false, true},
+        {"directory close", Call::kClose, 2, EIO, false, true},
+        {"directory sync unsupported", Call::kFsync, 2, EINVAL, true, true},
+    };
+    SysCalls faulty = RealSysCalls();
+    faulty.Write = FaultyWrite;
+    faulty.Fsync = FaultyFsync;
+    faulty.Close = FaultyClose;
+    faulty.Rename = FaultyRename;
+    for (const auto& c : cases) {
+        Write(Path("panel.bin"), "old contents");
+        gFault = {c.kind, c.nth, c.error, {0, 0, 0, 0}};
+        errno = 0;
+        bool written;
+        {
+            SysCallsOverride seam(faulty);
+            written = ReplaceFileContents(Path("panel.bin").c_str(), "new", 3);
+        }
+        EXPECT_EQ(c.result, written) << c.step;
+        if (!c.result) {
+            EXPECT_EQ(c.error, errno) << c.step;
+        }
+        EXPECT_EQ(c.newInPlace ? "new" : "old contents", Read(Path("panel.bin"))) << c.step;
+        EXPECT_EQ(std::vector<std::string>{"panel.bin"}, Entries()) << c.step;
+    }
 }
 
 }  // namespace

@@ -8,15 +8,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "db/ks_db.h"
-#include "panel/bin_file.h"
+#include "include/ks_db.h"
+#include "panel/binfile/bin_file.h"
 
 namespace fs = std::filesystem;
 
@@ -126,6 +128,30 @@ TEST_F(PanelBinFile, FindsRecordsByExactNameAndSize) {
 TEST_F(PanelBinFile, ShortFileReadsAsZeroPaddedAndLongFileIsCut) {
     EXPECT_EQ(BinFault::kNone, ReadFault(File(good.Bytes(good.Used())), 1));
     EXPECT_EQ(BinFault::kNone, ReadFault(File(good.Bytes() + std::string(5000, '\xAB')), 1));
+    // Cut inside panel 1: its last 100 bytes read as zero, from a file and
+    // from the same bytes in memory.
+    std::vector<KS_U8> cutBody = Value(476, 20);
+    std::fill(cutBody.end() - 100, cutBody.end(), 0);
+    struct {
+        std::string bytes;
+        std::vector<KS_U8> body;
+    } cases[] = {
+        {good.Bytes(good.Used()), Value(476, 20)},
+        {good.Bytes(good.Used() - 100), cutBody},
+        {good.Bytes() + std::string(5000, '\xAB'), Value(476, 20)},
+    };
+    for (const auto& c : cases) {
+        BinFileReader file, image;
+        std::vector<KS_U8> fromFile(476, 0xEE), fromImage(476, 0xEE);
+        ASSERT_TRUE(file.Open(File(c.bytes).c_str(), kR100) && file.ReadPanel(1, fromFile.data()))
+            << file.status().text;
+        const KS_U8* bytes = reinterpret_cast<const KS_U8*>(c.bytes.data());
+        ASSERT_TRUE(image.OpenImage(bytes, c.bytes.size(), kR100) &&
+                    image.ReadPanel(1, fromImage.data()))
+            << image.status().text;
+        EXPECT_EQ(c.body, fromFile) << c.bytes.size();
+        EXPECT_EQ(c.body, fromImage) << c.bytes.size();
+    }
 }
 
 TEST_F(PanelBinFile, FilesThatAreNoImageAreRefused) {
@@ -267,6 +293,22 @@ TEST_F(PanelBinFile, WriterAndReaderAgreeOnEveryPanelOfAFullFile) {
     }
 }
 
+TEST_F(PanelBinFile, BuiltImageIsTheFileTheWriterWrites) {
+    KS_PANEL_HEADER_S header;
+    memcpy(&header, Value(16, 3).data(), sizeof header);
+    std::vector<KS_U8> bodies = Value(3 * 632, 7), image;
+    BinStatus status = BuildBinImage(header, bodies.data(), 3, kR120, &image);
+    ASSERT_TRUE(status.ok()) << status.text;
+    std::string path = (dir / "built.bin").string();
+    ASSERT_TRUE(WriteBinFile(path.c_str(), header, bodies.data(), 3, kR120, &status));
+    std::ifstream in(path, std::ios::binary);
+    std::vector<KS_U8> written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(written, image);
+    std::vector<KS_U8> tooMany(2000 * 476), untouched = image;
+    EXPECT_EQ(BinFault::kTooManyPanels, BuildBinImage(header, tooMany.data(), 2000, kR100, &image).fault);
+    EXPECT_EQ(untouched, image);
+}
+
 TEST_F(PanelBinFile, WriterBuildsTheSameImageAsTheContainer) {
     std::vector<KS_U8> bodies = Value(476, 10);
     std::vector<KS_U8> second = Value(476, 20);
@@ -334,6 +376,10 @@ TEST_F(PanelBinFile, CheckNamesTheFirstFault) {
         BinCheck check = CheckBinFile(File(c.bytes).c_str(), c.generation);
         EXPECT_EQ(c.fault, check.status.fault) << check.status.text;
         EXPECT_NE(nullptr, strstr(check.status.text, c.says)) << check.status.text;
+        BinCheck inMemory = CheckBinImage(reinterpret_cast<const KS_U8*>(c.bytes.data()),
+                                          c.bytes.size(), c.generation);
+        EXPECT_EQ(c.fault, inMemory.status.fault) << inMemory.status.text;
+        EXPECT_STREQ(check.status.text, inMemory.status.text);
     }
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "panel/field_codec.h"
+#include "panel/model/field_codec.h"
 
 namespace {
 

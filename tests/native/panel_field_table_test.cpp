@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ks_unf_panel.h"
-#include "panel/field_table.h"
+#include "include/ks_unf_panel.h"
+#include "panel/model/field_table.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "panel/modified_utf8.h"
+#include "panel/model/modified_utf8.h"
 
 namespace {
 

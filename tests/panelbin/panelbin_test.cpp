@@ -17,7 +17,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "panel/bin_file.h"
+#include "panel/binfile/bin_file.h"
 #include "tests/native/board_sim_process.h"
 
 extern char** environ;

@@ -1,4 +1,5 @@
-#include "board.h"
+/* The simulated board's answers to requests that passed every check. */
+#include "tools/board-sim/board.h"
 
 #include <string.h>
 

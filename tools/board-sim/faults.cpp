@@ -1,4 +1,5 @@
-#include "faults.h"
+/* The simulator's one-shot faults, used up by the request they apply to. */
+#include "tools/board-sim/faults.h"
 
 #include <stdlib.h>
 

@@ -12,12 +12,12 @@
 #include <memory>
 #include <vector>
 
-#include "board.h"
-#include "faults.h"
-#include "options.h"
-#include "recorder.h"
-#include "serial_server.h"
-#include "tcp_server.h"
+#include "tools/board-sim/board.h"
+#include "tools/board-sim/faults.h"
+#include "tools/board-sim/options.h"
+#include "tools/board-sim/recorder.h"
+#include "tools/board-sim/serial_server.h"
+#include "tools/board-sim/tcp_server.h"
 
 namespace {
 

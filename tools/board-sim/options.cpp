@@ -1,4 +1,5 @@
-#include "options.h"
+/* Parsing the simulator's command line. */
+#include "tools/board-sim/options.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,4 +1,5 @@
-#include "recorder.h"
+/* The record file of every frame received and the --verbose log. */
+#include "tools/board-sim/recorder.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
-#include "serial_server.h"
+/* The board's console on a pseudo-terminal, serving requests in two halves. */
+#include "tools/board-sim/serial_server.h"
 
 #include <errno.h>
 #include <fcntl.h>

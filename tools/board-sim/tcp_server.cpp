@@ -1,4 +1,5 @@
-#include "tcp_server.h"
+/* The board's TCP side on 127.0.0.1, one request per connection. */
+#include "tools/board-sim/tcp_server.h"
 
 #include <arpa/inet.h>
 #include <errno.h>

@@ -9,10 +9,10 @@
 
 #include <vector>
 
-#include "board.h"
-#include "faults.h"
-#include "recorder.h"
-#include "wire.h"
+#include "tools/board-sim/board.h"
+#include "tools/board-sim/faults.h"
+#include "tools/board-sim/recorder.h"
+#include "tools/board-sim/wire.h"
 
 class TcpServer {
 public:

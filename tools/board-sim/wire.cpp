@@ -1,4 +1,5 @@
-#include "wire.h"
+/* Frame headers, checksums and the sending of answers for both links. */
+#include "tools/board-sim/wire.h"
 
 #include <errno.h>
 #include <time.h>

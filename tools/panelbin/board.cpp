@@ -8,7 +8,7 @@
 #include <string>
 
 #include "board/panel_exchange.h"
-#include "comm/Communication_c.h"
+#include "include/Communication_c.h"
 #include "comm/link_access.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"

@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "panel/bin_file.h"
+#include "panel/binfile/bin_file.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
 #include "tools/panelbin/input.h"
@@ -17,7 +17,8 @@ std::vector<std::string> HeaderWarnings(const BinInput& input, const std::string
                                         const BinCheck& check) {
     BinFileReader reader;
     KS_PANEL_HEADER_S header = {};
-    if (!reader.Open(input.path(), check.generation) || !reader.ReadHeader(&header))
+    if (!reader.OpenImage(input.bytes(), input.imageSize(), check.generation) ||
+        !reader.ReadHeader(&header))
         throw Failure(kExitFile, name + ": " + reader.status().text);
     std::vector<std::string> warnings;
     if (header.u32TotalNum != check.panels)
@@ -34,14 +35,16 @@ int RunCheck(const Options& options) {
     const PanelGeneration* given = ChipOption(options.chip, &chip);
     const BinInput input(options.file);
     const std::string name = InputName(options.file);
-    BinCheck check = CheckBinFile(input.path(), given);
-    if (check.status.fault == BinFault::kOpen || check.status.fault == BinFault::kRead ||
-        check.status.fault == BinFault::kNoMemory)
-        throw Failure(kExitFile, name + ": " + check.status.text);
-    /* A stream is kept only as far as a bin file goes. */
-    if (input.overLong() && check.status.ok())
+    /* A size other than 819200 fails at once, the bytes unread: a regular
+     * file is named by its own length, a stream only as far as it was kept. */
+    BinCheck check;
+    if (input.overLong())
         (void)check.status.Fail(BinFault::kFileSize, "more than %u bytes, expected %u", kBinFileSize,
                                 kBinFileSize);
+    else
+        check = CheckBinImage(input.bytes(), input.size(), given);
+    if (check.status.fault == BinFault::kRead || check.status.fault == BinFault::kNoMemory)
+        throw Failure(kExitFile, name + ": " + check.status.text);
     const bool sound = check.status.ok();
     const std::vector<std::string> warnings =
         sound ? HeaderWarnings(input, name, check) : std::vector<std::string>();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ks_type.h"
+#include "include/ks_type.h"
 
 struct Options {
     std::string file;   /* the bin file worked on (A for diff) */

@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "panel/field_codec.h"
+#include "panel/model/field_codec.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
 #include "tools/panelbin/panel_file.h"

@@ -4,14 +4,13 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 
-#include "panel/bin_file.h"
+#include "panel/binfile/bin_file.h"
 #include "tools/panelbin/failure.h"
 
 namespace {
@@ -66,21 +65,11 @@ bool ReadUpTo(int fd, size_t limit, std::string* out) {
     return true;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-    for (size_t done = 0; done < bytes.size();) {
-        ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        done += static_cast<size_t>(put);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string InputName(const std::string& path) { return path == "-" ? "standard input" : path; }
 
-BinInput::BinInput(const std::string& path) : m_path(path) {
+BinInput::BinInput(const std::string& path) {
     /* Non-blocking, so that opening a pipe without a writer does not hang;
      * no controlling terminal is taken. */
     Descriptor fd(path == "-" ? STDIN_FILENO
@@ -88,36 +77,18 @@ BinInput::BinInput(const std::string& path) : m_path(path) {
     if (fd.get() < 0) throw CannotRead(path, strerror(errno));
     struct stat info;
     if (fstat(fd.get(), &info) != 0) throw CannotRead(path, strerror(errno));
-    if (S_ISREG(info.st_mode) && path != "-") return;
-    if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode))
+    const bool regular = S_ISREG(info.st_mode);
+    if (!regular && !S_ISFIFO(info.st_mode))
         throw CannotRead(path, KindOf(info, fd.get()) + ", not a bin file");
-    /* A stream is read once, waiting for its writer. */
-    CopyStream(fd.get(), path);
-}
-
-void BinInput::CopyStream(int fd, const std::string& name) {
+    /* The readers ignore bytes past 819200; one more tells a stream that
+     * is too long. */
     std::string bytes;
-    if (!ReadUpTo(fd, kBinFileSize + 1, &bytes)) throw CannotRead(name, strerror(errno));
-    m_overLong = bytes.size() > kBinFileSize;
-    if (m_overLong) bytes.resize(kBinFileSize);
-    const char* dir = getenv("TMPDIR");
-    std::string pattern = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") +
-                          "/panelbin-input.XXXXXX";
-    const int copy = mkostemp(&pattern[0], O_CLOEXEC);
-    if (copy < 0) throw CannotRead(name, std::string("no private copy: ") + strerror(errno));
-    const bool written = WriteAll(copy, bytes);
-    const int error = errno;
-    if (close(copy) != 0 || !written) {
-        const int reason = written ? errno : error;
-        (void)unlink(pattern.c_str()); /* the constructor fails: no destructor will */
-        throw CannotRead(name, std::string("no private copy: ") + strerror(reason));
-    }
-    m_path = pattern;
-    m_copy = true;
-}
-
-BinInput::~BinInput() {
-    if (m_copy) (void)unlink(m_path.c_str()); /* a private copy: nothing else to do */
+    if (!ReadUpTo(fd.get(), regular ? kBinFileSize : kBinFileSize + 1, &bytes))
+        throw CannotRead(path, strerror(errno));
+    m_size = regular ? static_cast<size_t>(info.st_size) : bytes.size();
+    m_overLong = !regular && bytes.size() > kBinFileSize;
+    if (bytes.size() > kBinFileSize) bytes.resize(kBinFileSize);
+    m_image.assign(bytes.begin(), bytes.end());
 }
 
 std::string ReadDocument(const std::string& path, size_t limit) {

@@ -1,10 +1,7 @@
 /* Loading, writing and converting whole panel bin files. */
 #include "tools/panelbin/panel_file.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 
@@ -86,7 +83,8 @@ PanelFile LoadPanelFile(const std::string& path, const PanelGeneration* chip, KS
     const BinInput input(path);
     const std::string name = InputName(path);
     BinFileReader reader;
-    if (!reader.Open(input.path(), PanelGeneration::kR100)) throw ReaderFailure(name, reader);
+    if (!reader.OpenImage(input.bytes(), input.imageSize(), PanelGeneration::kR100))
+        throw ReaderFailure(name, reader);
     if (chip != nullptr) {
         file.generation = *chip;
         file.generationSource = "from --chip";
@@ -94,7 +92,8 @@ PanelFile LoadPanelFile(const std::string& path, const PanelGeneration* chip, KS
         file.generation = StoredGeneration(name, &reader, &file.generationSource);
     }
     /* The reader checks each panel's size against the generation it opened with. */
-    if (file.generation != PanelGeneration::kR100 && !reader.Open(input.path(), file.generation))
+    if (file.generation != PanelGeneration::kR100 &&
+        !reader.OpenImage(input.bytes(), input.imageSize(), file.generation))
         throw ReaderFailure(name, reader);
     KS_U32 count = 0;
     if (!reader.ReadHeader(&file.header) || !reader.CountPanels(&count))
@@ -163,45 +162,24 @@ PanelFile PanelFileFromJson(const Json& document, const PanelGeneration* chip) {
     return file;
 }
 
-namespace {
-
-/* Standard output gets the image the writer made in a private file:
- * written whole, or the command fails. */
-void CopyToStdout(const std::string& made) {
-    std::ifstream in(made, std::ios::binary);
-    std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) throw Failure(kExitFile, "cannot read back the image made");
-    std::cout.write(image.data(), static_cast<std::streamsize>(image.size()));
-    std::cout.flush();
-    if (!std::cout) throw Failure(kExitFile, "standard output: cannot write the image");
-}
-
-}  // namespace
-
 void WritePanelFile(const std::string& path, const PanelFile& file) {
     const size_t size = BodySize(file.generation);
     std::vector<KS_U8> bodies;
     bodies.reserve(size * file.bodies.size());
     for (const std::vector<KS_U8>& body : file.bodies)
         bodies.insert(bodies.end(), body.begin(), body.end());
-    std::string target = path;
-    char made[] = "/tmp/panelbin-output.XXXXXX";
-    if (path == "-") {
-        const int fd = mkstemp(made);
-        if (fd < 0 || close(fd) != 0) throw Failure(kExitFile, "no room for the image made");
-        target = made;
-    }
     BinStatus status;
-    const bool written = WriteBinFile(target.c_str(), file.header, bodies.data(),
-                                      file.bodies.size(), file.generation, &status);
-    if (written && path == "-") {
-        try {
-            CopyToStdout(target);
-        } catch (const Failure&) {
-            (void)unlink(made); /* private: nothing else to do */
-            throw;
-        }
+    if (path != "-") {
+        if (!WriteBinFile(path.c_str(), file.header, bodies.data(), file.bodies.size(),
+                          file.generation, &status))
+            throw Failure(ExitStatusOf(status.fault), path + ": " + status.text);
+        return;
     }
-    if (path == "-") (void)unlink(made);
-    if (!written) throw Failure(ExitStatusOf(status.fault), InputName(path) + ": " + status.text);
+    /* Standard output gets the image whole, or the command fails. */
+    std::vector<KS_U8> image;
+    status = BuildBinImage(file.header, bodies.data(), file.bodies.size(), file.generation, &image);
+    if (!status.ok()) throw Failure(ExitStatusOf(status.fault), "standard output: " + std::string(status.text));
+    std::cout.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    std::cout.flush();
+    if (!std::cout) throw Failure(kExitFile, "standard output: cannot write the image");
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "panel/bin_file.h"
+#include "panel/binfile/bin_file.h"
 #include "tools/panelbin/record_json.h"
 
 struct PanelFile {

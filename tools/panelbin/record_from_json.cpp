@@ -7,7 +7,7 @@
 #include <limits>
 #include <set>
 
-#include "panel/field_codec.h"
+#include "panel/model/field_codec.h"
 #include "tools/panelbin/record_json.h"
 #include "tools/panelbin/spare_bytes.h"
 #include "tools/panelbin/utf8.h"

@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "panel/field_codec.h"
+#include "panel/model/field_codec.h"
 #include "tools/panelbin/spare_bytes.h"
 #include "tools/panelbin/utf8.h"
 

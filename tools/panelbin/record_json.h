@@ -26,7 +26,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "panel/field_table.h"
+#include "panel/model/field_table.h"
 
 /* Keys in field-table order, so a dump reads like the record. */
 using Json = nlohmann::ordered_json;

@@ -3,7 +3,7 @@
  * written whole or not at all, every other record as it was. */
 #include <stdio.h>
 
-#include "panel/field_codec.h"
+#include "panel/model/field_codec.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
 #include "tools/panelbin/json_input.h"

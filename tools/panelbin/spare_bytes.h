@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "panel/field_table.h"
+#include "panel/model/field_table.h"
 
 struct SpareRange {
     KS_U16 offset;

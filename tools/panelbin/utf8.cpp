@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "panel/modified_utf8.h"
+#include "panel/model/modified_utf8.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "ks_type.h"
+#include "include/ks_type.h"
 
 /* Valid UTF-8 (as the JSON parser hands it out) in modified UTF-8: U+0000
  * as C0 80, a character beyond U+FFFF as its two surrogates of 3 bytes. */

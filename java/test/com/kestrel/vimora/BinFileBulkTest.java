@@ -142,6 +142,25 @@ class BinFileBulkTest {
         assertTrue(hasHelper(PlainPanel.class, chip));
     }
 
+    // The helper is used, not only defined: its gather method runs once per
+    // 64 panels after the first, which the mapper converts itself. Panels of
+    // another class in between do not add calls.
+    @ParameterizedTest
+    @ValueSource(strings = {"R100", "R120"})
+    void panelsAfterTheFirstAreGatheredSixtyFourACall(String chip) {
+        Path file = dir.resolve("counted.bin");
+        DataParam[] mixed = panels(chip, 150);
+        for (int i = 1; i < mixed.length; i += 3) mixed[i] = copyInto(mixed[i], new PlainPanel());
+        Object[][] cases = {{panels(chip, 1), 0}, {panels(chip, 65), 1}, {panels(chip, 66), 2},
+                            {panels(chip, 150), 3}, {mixed, 3}};
+        for (Object[] c : cases) {
+            DataParam[] panels = (DataParam[]) c[0];
+            assertEquals(c[1], BinFileProbe.gathersOfMakePanelBin(
+                    BinFiles.header(1, 0, panels.length, 0), panels, file.toString(), chip),
+                    chip + ", " + panels.length + " panels");
+        }
+    }
+
     @Test
     void panelsTheHelperMayNotReadGoOneByOne() throws IOException {
         DataParam[] panels = new DataParam[100];

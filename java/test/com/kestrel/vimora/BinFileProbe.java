@@ -14,6 +14,9 @@ final class BinFileProbe {
 
     static native int makePanelBin(Object header, Object[] panels, String file, String chip);
 
+    /** makePanelBin's result, or how often it called the bulk helper when it made the file. */
+    static native int gathersOfMakePanelBin(Object header, Object[] panels, String file, String chip);
+
     static native Object readBinHeader(Object header, String file, String chip);
 
     static native Object readBinBody(Object panel, int index, String file, String chip);
