@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include "comm/BoardAddress.h"
+#include "comm/BoardCall.h"
 #include "comm/CommonAlgorithm.h"
 #include "comm/ks_msg.h"
 
@@ -25,12 +27,17 @@ void Communication::PresetHeader(int16_t cmd, KS_S32 magic) {
     m_cmd = cmd;
 }
 
-/* A start of either kind first ends a link of the other kind: a serial
+/* Every method that reaches a board runs as one board call: called
+ * directly it has a limit of its own, under the flat interface it joins the
+ * call that waited for the link.
+ *
+ * A start of either kind first ends a link of the other kind: a serial
  * port left open under a network link would stay locked against every other
  * program until the host exits, as EndConnection reaches only the kind in
  * use. */
 bool Communication::StartConnection(const char* ip, int16_t port) {
-    if (ip == nullptr || port < 0) return false;
+    if (!IsUsableBoardAddress(ip) || port < 0) return false;
+    BoardCall call;
     if (UART::IsOpen()) EndSerialLink();
     m_connType = kNetwork;
     return m_ethernet.StartConnection(ip, port);
@@ -42,6 +49,7 @@ bool Communication::StartConnection(const char* portName, KS_S32 timeout, KS_U32
                                     KS_U8 dataBits, KS_U8 stopBits, KS_U8 parity,
                                     KS_U32 flowControl) {
     if (portName == nullptr || timeout <= 0) return false;
+    BoardCall call;
     // The network link keeps no connection; ending it only says it is over.
     if (m_connType == kNetwork) m_ethernet.EndConnection();
     m_connType = kSerial;
@@ -52,6 +60,7 @@ bool Communication::StartConnection(const char* portName, KS_S32 timeout, KS_U32
 /* The kind stays as it was: a network link needs no start to be used again,
  * and the last failure text stays readable. */
 bool Communication::EndConnection() {
+    BoardCall call;
     if (m_connType == kNetwork) return m_ethernet.EndConnection();
     if (m_connType != kSerial) return false;
     return EndSerialLink();
@@ -85,6 +94,7 @@ bool Communication::ReadMSG(const void* data, KS_S32 dataLen, void* recvBuf, KS_
                             KS_S32 magic, int16_t cmd) {
     if (data == nullptr || recvBuf == nullptr || !LengthFits(dataLen) || !LengthFits(recvLen))
         return false;
+    BoardCall call;
     KS_READ_MSG msg;
     FillRecord(&msg, data, dataLen, magic, cmd);
     msg.pRecvData = static_cast<KS_U8*>(recvBuf);
@@ -96,6 +106,7 @@ bool Communication::ReadMSG(const void* data, KS_S32 dataLen, void* recvBuf, KS_
 
 bool Communication::WriteMSG(const void* data, KS_S32 dataLen, KS_S32 magic, int16_t cmd) {
     if (data == nullptr || !LengthFits(dataLen)) return false;
+    BoardCall call;
     KS_WRITE_MSG msg;
     FillRecord(&msg, data, dataLen, magic, cmd);
     if (m_connType == kNetwork) return m_ethernet.WriteMSG(&msg);

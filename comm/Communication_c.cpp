@@ -7,8 +7,11 @@
 #include <mutex>
 #include <string>
 
-#include "comm/Communication.h"
 #include "base/entry_guard.h"
+#include "comm/BoardCall.h"
+#include "comm/Communication.h"
+#include "comm/FailureText.h"
+#include "comm/LinkLock.h"
 #include "comm/link_access.h"
 
 namespace {
@@ -17,8 +20,9 @@ namespace {
 Communication gCommunicator;
 /* Serialises every use of gCommunicator: a request from one thread must not
  * interleave its frames with another's on the one link. Held for a whole
- * exchange, which may last seconds. */
-std::mutex gLinkMutex;
+ * exchange, which may last seconds; waited for at most as long as the
+ * waiting call has left. */
+LinkLock gLink;
 
 typedef std::lock_guard<std::mutex> Lock;
 
@@ -63,12 +67,23 @@ public:
     }
 };
 
+/* A call that never got the link says so to every getStrError after it,
+ * until a call on the link ends. */
+int LinkBusy() {
+    gText.Publish(BusyLinkText().c_str());
+    return 0;
+}
+
 /* Runs one step on the link under its lock and publishes the text after
- * it; 1 when the step succeeded, 0 when it failed or threw. */
+ * it; 1 when the step succeeded, 0 when it failed, threw or could not have
+ * the link within the call's limit. The call's clock starts before the
+ * wait for the lock: a caller behind others waits no longer than one call. */
 template <typename Step>
 int OnLink(Step step) {
     return GuardedEntry(0, [&step] {
-        Lock lock(gLinkMutex);
+        BoardCall call;
+        LinkHold hold(gLink, call.Limit());
+        if (!hold.Held()) return LinkBusy();
         TextPublisher publisher;
         return step() ? 1 : 0;
     });

@@ -12,10 +12,13 @@
 
 #include <new>
 
-#include "comm/CommonAlgorithm.h"
 #include "base/Deadline.h"
 #include "base/SysCalls.h"
 #include "base/entry_guard.h"
+#include "comm/BoardAddress.h"
+#include "comm/BoardCall.h"
+#include "comm/CommonAlgorithm.h"
+#include "comm/FailureText.h"
 #include "comm/scoperelease.h"
 
 std::string Ethernet::m_ip;
@@ -36,11 +39,12 @@ const KS_U8 kFinalRespond = 0xE0;
 enum Direction { kSend, kReceive };
 
 /* Moves exactly n bytes, waiting in poll() whenever the socket is not ready,
- * the whole within kTransferLimitMs of real time (errno ETIMEDOUT after it).
+ * the whole within kTransferLimitMs of real time and what is left of the
+ * board call (errno ETIMEDOUT after it).
  * MSG_NOSIGNAL: a board that hangs up fails the request instead of killing
  * the host with SIGPIPE. */
 bool Transfer(int fd, KS_U8* buffer, size_t n, Direction direction) {
-    Deadline deadline(kTransferLimitMs);
+    Deadline deadline = BoardCall::ForWait(kTransferLimitMs);
     size_t done = 0;
     while (done < n) {
         short revents = 0;
@@ -63,7 +67,7 @@ bool Transfer(int fd, KS_U8* buffer, size_t n, Direction direction) {
 /* Why a connect in progress did not complete, or "" once it has. */
 std::string AwaitConnect(int fd) {
     short revents = 0;
-    int ready = Deadline(kConnectLimitMs).Poll(fd, POLLOUT, &revents);
+    int ready = BoardCall::ForWait(kConnectLimitMs).Poll(fd, POLLOUT, &revents);
     if (ready < 0) return "Failed to select";
     if (ready == 0) return "select over time";
     // A failed connect shows as an error or hang-up, which still counts as done.
@@ -80,12 +84,27 @@ std::string AwaitConnect(int fd) {
 
 }  // namespace
 
+/* An entry of the class that reaches the board: no exception leaves it,
+ * and it runs as one board call, whose failure says so when the call's
+ * limit ran out. */
+template <typename Body>
+bool Ethernet::AsOneCall(Body body) {
+    return GuardedEntry(false, [&body] {
+        BoardCall call;
+        if (body()) return true;
+        NoteIfCallRanOut(m_strPrint);
+        return false;
+    });
+}
+
 Ethernet::Ethernet() {}
 
 Ethernet::~Ethernet() {}
 
+/* An address no request could connect to is refused here, by the rule the
+ * connect applies, so that a start never reports success for it. */
 bool Ethernet::StartConnection(const char* ip, int16_t port) {
-    if (ip == nullptr || port < 0) return false;
+    if (!IsUsableBoardAddress(ip) || port < 0) return false;
     return GuardedEntry(false, [ip, port] {
         m_ip = ip;
         m_port = port;
@@ -108,7 +127,7 @@ bool Ethernet::CloseSocket() {
 /* The socket stays non-blocking for its whole life: every later send and
  * receive waits in poll() with a limit instead of blocking. */
 bool Ethernet::CreateSocket(const char* ip, int16_t port) {
-    return GuardedEntry(false, [ip, port] { return Connect(ip, port); });
+    return AsOneCall([ip, port] { return Connect(ip, port); });
 }
 
 bool Ethernet::Connect(const char* ip, int16_t port) {
@@ -119,8 +138,7 @@ bool Ethernet::Connect(const char* ip, int16_t port) {
     }
     ScopeRelease closer([] { CloseSocket(); });
 
-    in_addr_t address = inet_addr(ip);
-    if (address == INADDR_NONE) {
+    if (!IsUsableBoardAddress(ip)) {
         CommonAlgorithm::PrintWithWSALastError(m_strPrint, "Failed to read ip.");
         return false;
     }
@@ -128,7 +146,7 @@ bool Ethernet::Connect(const char* ip, int16_t port) {
     memset(&peer, 0, sizeof peer);
     peer.sin_family = AF_INET;
     peer.sin_port = htons(static_cast<uint16_t>(port));
-    peer.sin_addr.s_addr = address;
+    peer.sin_addr.s_addr = inet_addr(ip);
 
     std::string reason;
     if (Sys().Connect(m_sockClient, reinterpret_cast<struct sockaddr*>(&peer), sizeof peer) != 0)
@@ -143,12 +161,12 @@ bool Ethernet::Connect(const char* ip, int16_t port) {
 
 bool Ethernet::ReadMSG(KS_READ_MSG* msg) {
     if (msg == nullptr || msg->pData == nullptr || msg->pRecvData == nullptr) return false;
-    return GuardedEntry(false, [msg] { return Request(*msg, msg, "Failed to read. "); });
+    return AsOneCall([msg] { return Request(*msg, msg, "Failed to read. "); });
 }
 
 bool Ethernet::WriteMSG(KS_WRITE_MSG* msg) {
     if (msg == nullptr || msg->pData == nullptr) return false;
-    return GuardedEntry(false, [msg] { return Request(*msg, nullptr, "Failed to write. "); });
+    return AsOneCall([msg] { return Request(*msg, nullptr, "Failed to write. "); });
 }
 
 bool Ethernet::Fail(const std::string& text) {

@@ -15,7 +15,8 @@ public:
     Ethernet();
     virtual ~Ethernet();
 
-    /* Only remembers where the board is; it is first contacted by a request. */
+    /* Only remembers where the board is; it is first contacted by a request.
+     * An address that inet_addr cannot convert is refused. */
     bool StartConnection(const char* ip, int16_t port);
     bool EndConnection();
     bool ReadMSG(KS_READ_MSG* msg);
@@ -29,6 +30,8 @@ private:
     enum Attempt { kDone, kRetry, kFailed };
     enum Respond { kRespondMatched, kRespondWrong, kRespondMissing };
 
+    template <typename Body>
+    static bool AsOneCall(Body body);
     static bool Connect(const char* ip, int16_t port);
     template <typename MSG>
     static bool Request(const MSG& msg, KS_READ_MSG* reply, const std::string& what);

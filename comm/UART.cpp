@@ -12,10 +12,12 @@
 
 #include <new>
 
-#include "comm/CommonAlgorithm.h"
 #include "base/Deadline.h"
 #include "base/SysCalls.h"
 #include "base/entry_guard.h"
+#include "comm/BoardCall.h"
+#include "comm/CommonAlgorithm.h"
+#include "comm/FailureText.h"
 #include "comm/scoperelease.h"
 
 const char UART::SHELL_CMD[] = "kest_pq_tool.sh";
@@ -38,6 +40,16 @@ const tcflag_t kClearedOutput = OPOST | ONLCR | OCRNL;
 const tcflag_t kClearedControl = CSIZE | PARENB | CSTOPB | CRTSCTS;
 const tcflag_t kSetControl = CLOCAL | CREAD | CS8;
 
+/* Link frames written into anything but a terminal (a regular file named by
+ * mistake, a FIFO) would destroy or feed it. A terminal is what answers
+ * tcgetattr, the test isatty makes: only a terminal's driver does, so
+ * pseudo-terminals and USB serial adapters pass, and everything else fails
+ * with ENOTTY before a byte is written. */
+bool IsTerminal(int fd) {
+    struct termios line;
+    return Sys().TcGetAttr(fd, &line) == 0;
+}
+
 }  // namespace
 
 UART::UART() : m_bConnected(false) {}
@@ -47,6 +59,28 @@ UART::~UART() {}
 const char* UART::GetErrorPrint() { return m_strPrint.c_str(); }
 
 bool UART::IsOpen() { return m_hComm != -1; }
+
+/* An entry of the class that reaches the board: no exception leaves it, it
+ * runs as one board call, and its failure text starts afresh, so that
+ * failures never pile up in it; a success leaves the last failure's words
+ * as they were. The text is capped and, when the call's limit ran out,
+ * says so. */
+template <typename Body>
+bool UART::AsOneCall(Body body) {
+    return GuardedEntry(false, [&body] {
+        BoardCall call;
+        std::string earlier;
+        earlier.swap(m_strPrint);
+        bool done = body();
+        if (done && m_strPrint.empty()) {
+            m_strPrint.swap(earlier);
+            return true;
+        }
+        if (!done) NoteIfCallRanOut(m_strPrint);
+        CapFailureText(m_strPrint);
+        return done;
+    });
+}
 
 bool UART::FailWith(const std::string& message) {
     CommonAlgorithm::PrintWithLastError(m_strPrint, message);
@@ -63,7 +97,7 @@ bool UART::FailAppending(const std::string& message) {
 bool UART::StartConnection(const char* portName, KS_S32 /*timeout*/, KS_U32 /*baudRate*/,
                            KS_U8 /*dataBits*/, KS_U8 /*stopBits*/, KS_U8 /*parity*/,
                            KS_U32 /*flowControl*/) {
-    return GuardedEntry(false, [this, portName] {
+    return AsOneCall([this, portName] {
         // A new start ends the link before it, releasing its port and lock.
         ClosePort();
         m_bConnected = false;
@@ -88,13 +122,13 @@ bool UART::StartConnection(const char* portName, KS_S32 /*timeout*/, KS_U32 /*ba
 
 /* O_NONBLOCK, so that a line without carrier cannot hang the open;
  * O_NOCTTY so that the port never becomes the host's controlling terminal.
- * The lock keeps two programs off one line. */
+ * Only a terminal is taken; the lock keeps two programs off one line. */
 bool UART::OpenPort(const char* portName) {
     int fd = Sys().Open(portName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd != -1 && Sys().Flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        int lockErrno = errno;
+    if (fd != -1 && (!IsTerminal(fd) || Sys().Flock(fd, LOCK_EX | LOCK_NB) != 0)) {
+        int reason = errno;  // of the terminal check or the lock
         Sys().Close(fd);
-        errno = lockErrno;
+        errno = reason;
         fd = -1;
     }
     m_hComm = fd;
@@ -135,25 +169,29 @@ bool UART::EndConnection() {
     return true;
 }
 
+/* The frame and the answer share one short limit: the link is being given
+ * up, and a line that stopped must not hold the caller for long. */
 bool UART::SwitchBeforeEndConn(const KS_U8* data, KS_U32 len) {
     if (data == nullptr) return false;
-    return GuardedEntry(false, [data, len] {
-        if (!Send(data, len)) return FailWith("Failed to send switch header.");
+    return AsOneCall([data, len] {
+        Deadline end = BoardCall::ForWait(kEndOfLinkLimitMs);
+        if (!Send(data, len, end.RemainingMs())) return FailWith("Failed to send switch header.");
         KS_U8 answer = 0;  // any value will do
-        if (!Receive(&answer, 1)) return FailAppending("Failed to receive 0xA0 respond.");
+        if (!Receive(&answer, 1, end.RemainingMs()))
+            return FailAppending("Failed to receive 0xA0 respond.");
         return true;
     });
 }
 
 bool UART::WriteMSG(KS_WRITE_MSG* msg) {
     if (msg == nullptr || msg->pData == nullptr || !m_bConnected) return false;
-    return GuardedEntry(false, [msg] { return SendRequest(*msg, "Failed to write. "); });
+    return AsOneCall([msg] { return SendRequest(*msg, "Failed to write. "); });
 }
 
 bool UART::ReadMSG(KS_READ_MSG* msg) {
     if (msg == nullptr || msg->pData == nullptr || msg->pRecvData == nullptr || !m_bConnected)
         return false;
-    return GuardedEntry(false, [msg] {
+    return AsOneCall([msg] {
         const std::string what = "Failed to read. ";
         if (!SendRequest(*msg, what)) return false;
         if (!Receive(msg->pRecvData, msg->u16RecvLen))
@@ -207,11 +245,11 @@ bool UART::FailOverTime(const char* format, KS_U32 count) {
 /* The primitives as the class offers them; the exchanges above call the
  * unguarded ones inside their own guard. */
 bool UART::SendInfo(const KS_U8* data, KS_U32 len) {
-    return GuardedEntry(false, [data, len] { return Send(data, len); });
+    return AsOneCall([data, len] { return Send(data, len); });
 }
 
 bool UART::RecvTotalInfo(KS_U8* buf, KS_U32 len) {
-    return GuardedEntry(false, [buf, len] { return Receive(buf, len); });
+    return AsOneCall([buf, len] { return Receive(buf, len); });
 }
 
 /* Only stale input is discarded before a send. Discarding output as well
@@ -220,12 +258,13 @@ bool UART::RecvTotalInfo(KS_U8* buf, KS_U32 len) {
  * terminal has nothing to discard.
  *
  * The bytes go out as the line takes them; whenever it takes none, the send
- * waits in poll() for room, TIME_OUT ms of real time in all. A send that
- * completed is a success even if the limit passed meanwhile. */
-bool UART::Send(const KS_U8* data, KS_U32 len) {
+ * waits in poll() for room, `limitMs` of real time in all and no longer
+ * than the board call has left. A send that completed is a success even if
+ * the limit passed meanwhile. */
+bool UART::Send(const KS_U8* data, KS_U32 len, uint64_t limitMs) {
     if (Sys().TcFlush(m_hComm, TCIFLUSH) != 0 && errno != ENOTTY)
         return FailWith("Failed to send data.");
-    Deadline deadline(static_cast<uint64_t>(TIME_OUT));
+    Deadline deadline = BoardCall::ForWait(limitMs);
     KS_U32 sent = 0;
     while (sent < len) {
         ssize_t n = Sys().Write(m_hComm, data + sent, len - sent);
@@ -246,10 +285,11 @@ bool UART::Send(const KS_U8* data, KS_U32 len) {
     return true;
 }
 
-/* Waits in poll(), never spinning, TIME_OUT ms of real time in all. A
- * buffer completed is a success even if the limit passed meanwhile. */
-bool UART::Receive(KS_U8* buf, KS_U32 len) {
-    Deadline deadline(static_cast<uint64_t>(TIME_OUT));
+/* Waits in poll(), never spinning, `limitMs` of real time in all and no
+ * longer than the board call has left. A buffer completed is a success even
+ * if the limit passed meanwhile. */
+bool UART::Receive(KS_U8* buf, KS_U32 len, uint64_t limitMs) {
+    Deadline deadline = BoardCall::ForWait(limitMs);
     KS_U32 received = 0;
     while (received < len) {
         if (!AwaitLine(POLLIN, deadline)) {

@@ -18,12 +18,14 @@ public:
     virtual ~UART();
 
     /* Opens and locks the port, sets it to raw 115200 8N1 whatever the
-     * arguments ask, and sends the board's console SHELL_CMD. The port is
+     * arguments ask, and sends the board's console SHELL_CMD. A port that is
+     * no terminal is refused before anything is written to it. The port is
      * non-blocking: no send or receive waits longer than TIME_OUT ms. */
     bool StartConnection(const char* portName, KS_S32 timeout, KS_U32 baudRate, KS_U8 dataBits,
                          KS_U8 stopBits, KS_U8 parity, KS_U32 flowControl);
     bool EndConnection();
-    /* Sends the end-of-link frame and awaits the board's one-byte answer. */
+    /* Sends the end-of-link frame and awaits the board's one-byte answer,
+     * both within kEndOfLinkLimitMs. */
     bool SwitchBeforeEndConn(const KS_U8* data, KS_U32 len);
     bool WriteMSG(KS_WRITE_MSG* msg);
     bool ReadMSG(KS_READ_MSG* msg);
@@ -39,6 +41,8 @@ public:
     static const KS_S32 TIME_OUT = 5000;
 
 private:
+    template <typename Body>
+    static bool AsOneCall(Body body);
     static bool OpenPort(const char* portName);
     static void SetRawLine();
     static void ClosePort();
@@ -46,8 +50,8 @@ private:
     static bool SendRequest(const MSG& msg, const std::string& what);
     static bool AwaitRespond(KS_U8 expected, const std::string& what, const char* name);
     static bool FailOverTime(const char* format, KS_U32 count);
-    static bool Send(const KS_U8* data, KS_U32 len);
-    static bool Receive(KS_U8* buf, KS_U32 len);
+    static bool Send(const KS_U8* data, KS_U32 len, uint64_t limitMs = TIME_OUT);
+    static bool Receive(KS_U8* buf, KS_U32 len, uint64_t limitMs = TIME_OUT);
     static bool AwaitLine(short events, const Deadline& deadline);
 
     /* Both record a failure and return false, so a failing step reads

@@ -1,7 +1,8 @@
 /* The flat call interface of the board link: plain exported functions in
  * front of the one process-wide Communication object. Success is 1,
  * failure 0. Calls from several threads never interleave on the link: each
- * holds the link for its whole work. Plain C: usable from C and C++. */
+ * holds the link for its whole work, and waits for it no longer than its
+ * own limit. Plain C: usable from C and C++. */
 #ifndef COMMUNICATION_C_H
 #define COMMUNICATION_C_H
 
@@ -24,7 +25,8 @@ int EndConnection(void);
 
 /* A zero magic or cmd takes the preset value. A length that is negative or
  * above 65535 is refused with 0 and nothing is sent. No send or receive
- * waits longer than 5 seconds. */
+ * waits longer than 5 seconds, and no call, start or end takes longer than
+ * 10 seconds in all, the wait for the link included. */
 int ReadMSG(const void* data, int dataLen, void* recvBuf, int recvLen, int magic, int cmd);
 int ReadMSGWithoutCmd(const void* data, int dataLen, void* recvBuf, int recvLen);
 int WriteMSG(const void* data, int dataLen, int magic, int cmd);

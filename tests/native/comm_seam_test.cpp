@@ -5,9 +5,14 @@
 #include <errno.h>
 #include <string.h>
 
+#include <unistd.h>
+
+#include <atomic>
 #include <deque>
+#include <functional>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "board/panel_transfer.h"
@@ -30,8 +35,14 @@ struct Step {
 Step Takes(ssize_t bytes, uint64_t takesMs = 0) { return {bytes, 0, takesMs}; }
 Step FailsWith(int error) { return {-1, error, 0}; }
 
+/* The steered clock, read by several threads in the lock tests. */
+std::atomic<uint64_t> gNow(1000000);
+
+/* Answers that arrive after a delay, one per wait for input. */
+typedef std::deque<std::pair<uint64_t, std::vector<KS_U8>>> Later;
+
 struct FakeLine {
-    uint64_t now = 1000000;
+    Later later;
     std::deque<Step> writes;      // when none is left, a write takes everything
     uint64_t roomAfterMs = 0;     // how long a wait for room lasts; kNever: no room comes
     std::deque<KS_U8> input;      // what the board has sent
@@ -49,7 +60,7 @@ ssize_t FakeWrite(int, const void*, size_t n) {
     if (gLine->writes.empty()) return static_cast<ssize_t>(n);
     Step step = gLine->writes.front();
     gLine->writes.pop_front();
-    gLine->now += step.takesMs;
+    gNow += step.takesMs;
     if (step.error != 0) {
         errno = step.error;
         return -1;
@@ -68,16 +79,36 @@ ssize_t FakeRead(int, void* buf, size_t n) {
     return -1;
 }
 
+/* Runs once, in the next wait on the line, while that call holds the link. */
+std::function<void()> gInPoll;
+
+int AwaitLater(struct pollfd* entry, int timeoutMs) {
+    std::pair<uint64_t, std::vector<KS_U8>>& next = gLine->later.front();
+    uint64_t wait = std::min(next.first, static_cast<uint64_t>(timeoutMs));
+    gNow += wait;
+    next.first -= wait;
+    entry->revents = next.first == 0 ? entry->events : 0;
+    if (next.first != 0) return 0;
+    gLine->input.insert(gLine->input.end(), next.second.begin(), next.second.end());
+    gLine->later.pop_front();
+    return 1;
+}
+
 /* Input is there or not; room comes after roomAfterMs. A wait that runs out
  * moves the clock by its whole time-out, as a real one would. */
 int FakePoll(struct pollfd* entry, nfds_t, int timeoutMs) {
+    std::function<void()> hook;
+    hook.swap(gInPoll);
+    if (hook) hook();
+    if (!(entry->events & POLLOUT) && gLine->input.empty() && !gLine->later.empty())
+        return AwaitLater(entry, timeoutMs);
     uint64_t wait = entry->events & POLLOUT ? gLine->roomAfterMs : (gLine->input.empty() ? kNever : 0);
     if (wait > static_cast<uint64_t>(timeoutMs)) {
-        gLine->now += static_cast<uint64_t>(timeoutMs);
+        gNow += static_cast<uint64_t>(timeoutMs);
         entry->revents = 0;
         return 0;
     }
-    gLine->now += wait;
+    gNow += wait;
     entry->revents = entry->events;
     return 1;
 }
@@ -98,7 +129,17 @@ int FakeConnect(int, const struct sockaddr*, socklen_t) { return 0; }
 int FakeGetSockOpt(int, int, int, void*, socklen_t*) { return 0; }
 ssize_t FakeSend(int fd, const void* buf, size_t n, int) { return FakeWrite(fd, buf, n); }
 ssize_t FakeRecv(int fd, void* buf, size_t n, int) { return FakeRead(fd, buf, n); }
-uint64_t FakeNow() { return gLine->now; }
+/* A waiter reads the clock for its call's deadline, then, under the lock's
+ * own mutex, for the time left before it sleeps: from then on it sees the
+ * link change hands. */
+thread_local bool tWaiter = false;
+thread_local int tClockReads = 0;
+std::atomic<int> gWaitersAsleep(0);
+
+uint64_t FakeNow() {
+    if (tWaiter && ++tClockReads == 2) ++gWaitersAsleep;
+    return gNow;
+}
 
 const SysCalls kFake = {FakeOpen,   FakeClose,   FakeRead,       FakeWrite, FakePoll, FakeGetAttr,
                         FakeSetAttr, Succeeds2,  /* tcflush */ Succeeds2, /* fcntl */
@@ -160,9 +201,9 @@ TEST_F(CommSeam, ASerialSendWaitsForRoomAtMostFiveSecondsAndCountsWhatCompleted)
         line.writes.assign(c.writes.begin(), c.writes.end());
         line.roomAfterMs = c.roomAfterMs;
         std::string before = LinkText();
-        uint64_t start = line.now;
+        uint64_t start = gNow;
         EXPECT_EQ(c.result, WriteMSGWithoutCmd(kData, sizeof kData));
-        EXPECT_EQ(c.elapsedMs, line.now - start);
+        EXPECT_EQ(c.elapsedMs, gNow - start);
         if (c.text == nullptr) {
             EXPECT_EQ(before, LinkText());
         } else if (c.elapsedMs == 5000) {
@@ -177,9 +218,9 @@ TEST_F(CommSeam, ATcpSendIntoAFullBufferFailsAfterFiveSeconds) {
     ASSERT_EQ(1, StartEthernetConnection("127.0.0.1", 1000));
     line = FakeLine();
     line.roomAfterMs = kNever;
-    uint64_t start = line.now;
+    uint64_t start = gNow;
     EXPECT_EQ(0, WriteMSGWithoutCmd(kData, sizeof kData));
-    EXPECT_EQ(5000u, line.now - start);
+    EXPECT_EQ(5000u, gNow - start);
     EXPECT_EQ("Failed to write. Failed to send data.Connection timed out", LinkText());
 }
 
@@ -251,4 +292,103 @@ TEST_F(CommSeam, AnExceptionBelowAnEntryPointBecomesItsFailureResult) {
     line.input.resize(2 + 324 + 4, 0);  // zero panel info, checksum 0
     EXPECT_EQ(-1, readPanelDataFromBoard(&jni.env, nullptr, kPanel, kChip));
     EXPECT_TRUE(line.input.empty()) << "the reply was not received";
+}
+
+namespace {
+
+const std::string kTimedOut = "Connection timed out errno:110";
+const std::string kRanOut = " The board call ran out of its 10 s limit.";
+
+/* Starts `waiters` threads whose writes wait for the link, each within its
+ * limit, and returns once they sleep. */
+void CallsWaitBehind(int waiters, std::vector<std::thread>* threads) {
+    for (int i = 0; i < waiters; ++i)
+        threads->emplace_back([] {
+            tWaiter = true;
+            uint64_t from = gNow;
+            EXPECT_EQ(0, WriteMSGWithoutCmd(kData, sizeof kData));
+            EXPECT_LE(gNow - from, 10000u);
+        });
+    for (int i = 0; i < 10000 && gWaitersAsleep < waiters; ++i) usleep(1000);
+}
+
+}  // namespace
+
+/* Elapsed: the steered clock from the call until it and every call waiting
+ * behind it returned. Each text is the call's own: none carries the words of
+ * the failure before it. */
+TEST_F(CommSeam, NoBoardCallOutlastsItsLimitHoweverSlowlyTheBoardAnswers) {
+    enum Call { kTcpRead, kTcpWrite, kSerialRead, kSerialWrite, kEnd };
+    struct Case {
+        const char* what;
+        Call call;
+        std::vector<Step> writes;
+        uint64_t roomAfterMs;
+        Later later;
+        int waiters;  // calls waiting behind this one for the link
+        std::string text;  // "" where waiters race for the last word
+        uint64_t elapsedMs;
+    };
+    const Later slowSerial = {{4900, {0xA0}}, {4900, {0xB0}}, {4900, std::vector<KS_U8>(328, 0)}};
+    const Case cases[] = {
+        {"TCP read, each stage after 4.9 s", kTcpRead, {}, 0,
+         {{4900, {0xD0}}, {4900, std::vector<KS_U8>(324, 0)}, {4900, {0, 0, 0, 0}}, {4900, {0xE0}}}, 0,
+         "Failed to read. Failed to receive checksum.Connection timed out" + kRanOut, 10000},
+        {"TCP write, a wrong first respond every 4.9 s", kTcpWrite, {}, 0,
+         {{4900, {0x55}}, {4900, {0x55}}, {4900, {0x55}}}, 0,
+         "Failed to write. Failed to receive respond.Connection timed out" + kRanOut, 10000},
+        {"serial read, each stage after 4.9 s", kSerialRead, {}, 0, slowSerial, 0,
+         "Receive 0 Bytes. " + kTimedOut + "Failed to read. Failed to receive data." + kTimedOut +
+             kRanOut, 10000},
+        {"serial write, room and answers 4.9 s apart", kSerialWrite,
+         {FailsWith(EAGAIN), Takes(12), FailsWith(EAGAIN)}, 4900, {{4900, {0xA0}}}, 0,
+         "Failed to write. Failed to send data and checksum." + kTimedOut + kRanOut, 10000},
+        {"end on a line whose output stopped", kEnd, {FailsWith(EAGAIN)}, kNever, {}, 0,
+         "Failed to send switch header." + kTimedOut, 2000},
+        {"end, the board never answers", kEnd, {}, 0, {}, 0,
+         "Receive 0 Bytes. " + kTimedOut + "Failed to receive 0xA0 respond." + kTimedOut, 2000},
+        {"a call waiting behind a slow serial read", kSerialRead, {}, 0, slowSerial, 1,
+         "The board link was busy for the whole 10 s limit of the call.", 10000},
+        {"a call waiting behind a mute board", kSerialRead, {}, 0, {}, 1,
+         "Receive 0 Bytes. " + kTimedOut + "Failed to write. Failed to receive 0xA0 respond." +
+             kTimedOut + kRanOut, 10000},
+        {"three calls waiting behind a mute board", kSerialRead, {}, 0, {}, 3, "", 10000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        line = FakeLine();
+        line.input = {0x00};  // answers the end of the link before
+        bool tcp = c.call == kTcpRead || c.call == kTcpWrite;
+        ASSERT_EQ(1, tcp ? StartEthernetConnection("127.0.0.1", 1000)
+                         : StartUARTConnectionWithoutParam("/dev/fake", 5000));
+        line.input.clear();
+        line.writes.assign(c.writes.begin(), c.writes.end());
+        line.roomAfterMs = c.roomAfterMs;
+        line.later = c.later;
+        std::vector<std::thread> waiters;
+        gWaitersAsleep = 0;
+        gInPoll = [&] { CallsWaitBehind(c.waiters, &waiters); };
+        std::vector<unsigned char> image(324);
+        uint64_t start = gNow;
+        if (c.call == kEnd) {
+            EXPECT_EQ(1, EndConnection());
+        } else {
+            bool read = c.call == kTcpRead || c.call == kSerialRead;
+            EXPECT_EQ(0, read ? ReadPanel(&image) : WriteMSGWithoutCmd(kData, sizeof kData));
+        }
+        gInPoll = nullptr;
+        for (std::thread& w : waiters) w.join();
+        EXPECT_EQ(c.elapsedMs, gNow - start);
+        if (!c.text.empty()) {
+            EXPECT_EQ(c.text, LinkText());
+        }
+    }
+}
+
+TEST_F(CommSeam, NoFailureTextOutgrowsItsCap) {
+    // 1201 bytes of port name: a cut at 1024 would split the last character.
+    std::string name = "/";
+    for (int i = 0; i < 600; ++i) name += "\xc3\xa9";
+    ASSERT_EQ(1, StartUARTConnectionWithoutParam(name.c_str(), 5000));
+    EXPECT_EQ(name.substr(0, 1023), LinkText());
 }

@@ -12,6 +12,7 @@ import com.kestrel.vimora.model.DataParam;
 import java.io.IOException;
 import java.lang.reflect.Field;
 import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.Arrays;
 import java.util.List;
@@ -222,6 +223,19 @@ class BoardTransferTest {
         assertTrue(text.startsWith("Failed to read. Failed to check checksum."), text);
         // The board behaves again: the next read succeeds.
         assertEquals(0, jni.readPanelDataFromBoard(p, "R120"));
+    }
+
+    @Test
+    void aFileNamedAsThePortIsRefusedAndKeepsItsBytes() throws Exception {
+        Path notes = dir.resolve("notes.bin");
+        byte[] bytes = "panel notes".getBytes(StandardCharsets.US_ASCII);
+        Files.write(notes, bytes);
+        assertEquals(-1, jni.startSerialConnection(notes.toString(), 5000, 115200, 8, 0, 0, 0));
+        assertEquals("Can not connect to the Serial Port! It may be in use or not exist." + notes
+                + "Inappropriate ioctl for device errno:25", jni.getStrError());
+        assertArrayEquals(bytes, Files.readAllBytes(notes));
+        // inet_addr's error value: refused at the start, like any text that is no address.
+        assertEquals(-1, jni.startNetConnection("255.255.255.255", 5000));
     }
 
     @Test
