@@ -314,7 +314,7 @@ TEST_F(PanelbinTest, ExitStatusesTellWhatWentWrong) {
     const struct {
         std::vector<std::string> args;
         int status;
-        const char* says; /* on stdout or stderr */
+        std::string says; /* on stdout or stderr */
     } cases[] = {
         {{"check", Path("missing.bin")}, 3, "cannot read: No such file"},
         {{"show", m_dir}, 3, "a directory, not a bin file"},
@@ -332,6 +332,8 @@ TEST_F(PanelbinTest, ExitStatusesTellWhatWentWrong) {
         {{"set", one, "0", "bSupport48Hz=2"}, 1, "value 2 is out of range 0..1"},
         {{"set", one, "0", "enIntfType=HDMI"}, 1, "no choice is named \"HDMI\""},
         {{"set", one, "3", "u32PanelWidth=1"}, 2, "panel number below 1"},
+        /* A regular file is no serial port: refused before a byte goes to it. */
+        {{"pull", "--serial", one}, 4, "cannot start the link to " + one},
     };
     for (const auto& c : cases) {
         Outcome run = Panelbin(c.args, r120);
@@ -339,6 +341,8 @@ TEST_F(PanelbinTest, ExitStatusesTellWhatWentWrong) {
         EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << run.out << run.err;
     }
     EXPECT_NE(access(Path("x.bin").c_str(), F_OK), 0);
+    EXPECT_EQ(Slurp(one), Slurp(MadeFile(PanelGeneration::kR100, 1, "one-again.bin")))
+        << "pull --serial wrote into a regular file";
     close(terminal);
 
     /* A pipe is read once, whole; make writes "-" to standard output. */
