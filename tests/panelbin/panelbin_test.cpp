@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -59,14 +61,14 @@ protected:
     std::string Path(const std::string& name) const { return m_dir + "/" + name; }
 
     /* The tool with its output in files: no pipe to fill up. */
-    Outcome Panelbin(std::vector<std::string> args) {
+    Outcome Panelbin(std::vector<std::string> args, const std::string& in = "/dev/null") {
         args.insert(args.begin(), PANELBIN_PATH);
         std::vector<char*> argv;
         for (std::string& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 0, in.c_str(), O_RDONLY | O_NONBLOCK, 0);
         posix_spawn_file_actions_addopen(&files, 1, Path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&files, 2, Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         pid_t pid = -1;
@@ -86,9 +88,11 @@ protected:
         EXPECT_TRUE(WriteBinFile(Path("zero.bin").c_str(), header, zeros.data(), count, generation,
                                  &status));
         Json document = Json::parse(Panelbin({"dump", Path("zero.bin")}).out);
-        for (Json& panel : document["panels"])
+        for (Json& panel : document["panels"]) {
+            panel.erase("reserved"); /* the writer's fill instead of the zeros above */
             for (auto& field : panel.items())
                 if (field.value().is_object()) field.value() = {{"id", 0}, {"name", nullptr}};
+        }
         for (size_t i = 0; i < count; ++i)
             document["panels"][i]["chName"] = "Panel " + std::to_string(i) + " 液晶\U0001F4FA";
         return document;
@@ -201,7 +205,6 @@ TEST_F(PanelbinTest, BadCommandLinesAreUsageErrors) {
     const std::vector<std::vector<std::string>> lines = {
         {},
         {"show"},
-        {"show", Path("missing.bin")},
         {"frobnicate", file},
         {"make", Path("x.bin")},
         {"dump", file, "--chip", "R130"},
@@ -244,9 +247,12 @@ TEST_F(PanelbinTest, PushAndPullGoThroughTheBoardLink) {
 
         Outcome pulled = Panelbin({"pull", transport, where, "--chip", "R120", "--json"});
         ASSERT_EQ(pulled.status, 0) << transport << ": " << pulled.err;
-        Json panel = Json::parse(pulled.out);
+        Json panel = Json::parse(pulled.out)["panels"][0];
         EXPECT_EQ(panel["chName"], "Panel 2 液晶\U0001F4FA");
         EXPECT_EQ(panel["u32PanelBackLightPwm"], 0) << "kept on the host";
+        Spit(Path("pulled.json"), pulled.out);
+        Outcome remade = Panelbin({"make", Path("pulled.bin"), "--from", Path("pulled.json")});
+        EXPECT_EQ(remade.status, 0) << "make takes what pull --json prints: " << remade.err;
 
         board.Stop();
         /* Gone: the link's own failure text, not a guess. */
@@ -255,6 +261,121 @@ TEST_F(PanelbinTest, PushAndPullGoThroughTheBoardLink) {
         EXPECT_NE(failed.err.find(where + ": "), std::string::npos) << failed.err;
         EXPECT_EQ(failed.err.find("the board link "), std::string::npos) << failed.err;
     }
+}
+
+/* Records of random bytes, as a file from elsewhere may hold: the document
+ * keeps every byte, and diff names every byte that differs. Panel k of the
+ * second file differs from the first in byte k alone. */
+TEST_F(PanelbinTest, EveryByteOfARecordSurvivesDumpAndMakeAndDiffNamesIt) {
+    srand(17);
+    for (PanelGeneration generation : {PanelGeneration::kR100, PanelGeneration::kR120}) {
+        const size_t size = BodySize(generation);
+        std::vector<KS_U8> base(size);
+        for (KS_U8& byte : base) byte = static_cast<KS_U8>(rand() % 4 == 0 ? 0 : rand());
+        base[0] = 'a', base[1] = 'b', base[2] = 0; /* chName "ab", then bytes after it */
+        std::vector<KS_U8> same, flipped;
+        for (size_t k = 0; k < size; ++k) {
+            same.insert(same.end(), base.begin(), base.end());
+            flipped.insert(flipped.end(), base.begin(), base.end());
+            flipped[k * size + k] ^= static_cast<KS_U8>(1 + rand() % 255);
+        }
+        KS_PANEL_HEADER_S header = {static_cast<KS_PANEL_INDEX_STORE_MEDIA_E>(rand()), 7, 9, 11};
+        BinStatus status;
+        ASSERT_TRUE(WriteBinFile(Path("a.bin").c_str(), header, same.data(), size, generation, &status));
+        ASSERT_TRUE(WriteBinFile(Path("b.bin").c_str(), header, flipped.data(), size, generation, &status));
+        for (const char* name : {"a.bin", "b.bin"}) {
+            Spit(Path("doc.json"), Panelbin({"dump", Path(name)}).out);
+            Outcome made = Panelbin({"make", Path("again.bin"), "--from", Path("doc.json")});
+            ASSERT_EQ(made.status, 0) << made.err;
+            EXPECT_EQ(Slurp(Path("again.bin")), Slurp(Path(name))) << GenerationName(generation);
+            EXPECT_EQ(Panelbin({"diff", Path(name), Path("again.bin")}).status, 0);
+        }
+        Outcome diff = Panelbin({"diff", "--json", Path("a.bin"), Path("b.bin")});
+        EXPECT_EQ(diff.status, 1);
+        std::vector<size_t> lines(size, 0);
+        const Json differences = Json::parse(diff.out)["differences"];
+        for (const Json& d : differences) ++lines.at(d["panel"].get<size_t>());
+        for (size_t k = 0; k < size; ++k) EXPECT_GE(lines[k], 1u) << "byte " << k << " not reported";
+        EXPECT_NE(diff.out.find("panel 10 chName, after the text, byte 10: "), std::string::npos);
+        EXPECT_NE(diff.out.find("panel 0 chName: \\\"ab\\\" -> "), std::string::npos);
+    }
+}
+
+TEST_F(PanelbinTest, ExitStatusesTellWhatWentWrong) {
+    const std::string one = MadeFile(PanelGeneration::kR100, 1, "one.bin");
+    Json miscounted = Document(PanelGeneration::kR100, 1);
+    miscounted["header"]["u32TotalNum"] = 4; /* as dump --index 1 of a 4-panel file keeps it */
+    Spit(Path("miscounted.json"), miscounted.dump());
+    ASSERT_EQ(Panelbin({"make", Path("four.bin"), "--from", Path("miscounted.json")}).status, 0);
+    const std::string r120 = MadeFile(PanelGeneration::kR120, 2, "r120.bin");
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    const std::string pts = ptsname(terminal);
+    Spit(Path("deep.json"), std::string(100000, '[') + std::string(100000, ']'));
+    Spit(Path("twice.json"), "{\"header\": {}, \"header\": {}}");
+    Spit(Path("long.json"), "{\"generation\": \"" + std::string(1 << 20, 'x') + "\"}");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string says; /* on stdout or stderr */
+    } cases[] = {
+        {{"check", Path("missing.bin")}, 3, "cannot read: No such file"},
+        {{"show", m_dir}, 3, "a directory, not a bin file"},
+        {{"dump", pts}, 3, "a terminal, not a bin file"},
+        {{"check", "-"}, 0, "standard input: sound, R120"}, /* stdin: the R120 file */
+        {{"show", "-"}, 0, "standard input: R120 (from the stored panel size), 2 panels"},
+        {{"check", Path("four.bin")}, 0, "warning: the header's u32TotalNum is 4, the file holds 1 panel"},
+        {{"check", "--strict", Path("four.bin")}, 1, "warning (--strict)"},
+        {{"check", one}, 0, "sound"},
+        {{"make", Path("x.bin"), "--from", Path("deep.json")}, 1, "nested deeper than 64 levels"},
+        {{"make", Path("x.bin"), "--from", Path("twice.json")}, 1, "key \"header\" is given twice"},
+        {{"make", Path("x.bin"), "--from", Path("long.json")}, 1, "not \"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\"...\n"},
+        {{"make", m_dir + "/none/x.bin", "--from", Path("miscounted.json")}, 3, "none/x.bin"},
+        {{"set", one, "0", "nosuch=1"}, 1, "panel 0: unknown key nosuch"},
+        {{"set", one, "0", "bSupport48Hz=2"}, 1, "value 2 is out of range 0..1"},
+        {{"set", one, "0", "enIntfType=HDMI"}, 1, "no choice is named \"HDMI\""},
+        {{"set", one, "3", "u32PanelWidth=1"}, 2, "panel number below 1"},
+        /* A regular file is no serial port: refused before a byte goes to it. */
+        {{"pull", "--serial", one}, 4, one + ": not a serial port"},
+    };
+    for (const auto& c : cases) {
+        Outcome run = Panelbin(c.args, r120);
+        EXPECT_EQ(run.status, c.status) << c.args[0] << " " << c.args[1] << ": " << run.err;
+        EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << run.out << run.err;
+    }
+    EXPECT_NE(access(Path("x.bin").c_str(), F_OK), 0);
+    EXPECT_EQ(Slurp(one), Slurp(MadeFile(PanelGeneration::kR100, 1, "one-again.bin")))
+        << "pull --serial wrote into a regular file";
+    close(terminal);
+
+    /* A pipe is read once, whole; make writes "-" to standard output. */
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    std::thread writer([&] { std::ofstream(Path("fifo"), std::ios::binary) << Slurp(r120); });
+    Outcome piped = Panelbin({"dump", Path("fifo")});
+    writer.join();
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    Spit(Path("piped.json"), piped.out);
+    EXPECT_EQ(Panelbin({"make", "-", "--from", Path("piped.json")}).out, Slurp(r120));
+    EXPECT_NE(access("-", F_OK), 0);
+}
+
+TEST_F(PanelbinTest, SetChangesOnlyTheFieldsNamed) {
+    const std::string file = MadeFile(PanelGeneration::kR120, 3, "set.bin");
+    const std::string before = Path("before.bin");
+    Spit(before, Slurp(file));
+    Outcome set = Panelbin({"set", file, "1", "chName=新しい name", "enIntfType=MINLVDS",
+                            "u32PanelWidth=-1", "i2cDataArray=[1,2]", "bSupport48Hz={\"raw\": 9}"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    ASSERT_EQ(Panelbin({"set", file, "header", "u32Index=2"}).status, 0);
+    Outcome diff = Panelbin({"diff", before, file});
+    EXPECT_EQ(diff.out,
+              "header u32Index: 1 -> 2\n"
+              "panel 1 chName: \"Panel 1 液晶\U0001F4FA\" -> \"新しい name\"\n"
+              "panel 1 u32PanelWidth: 0 -> -1\n"
+              "panel 1 bSupport48Hz: 0 -> raw 9\n"
+              "panel 1 enIntfType: 0 (LVDS) -> 2 (MINLVDS)\n"
+              "panel 1 i2cDataArray[0]: 0 -> 1\n"
+              "panel 1 i2cDataArray[1]: 0 -> 2\n");
 }
 
 }  // namespace

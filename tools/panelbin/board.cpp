@@ -20,7 +20,14 @@ int RunPull(const Options& options) {
      * as it is in the object readPanelDataFromBoard fills. */
     Json panel = RecordToJson(BodyLayout(chip), body.data());
     if (options.json) {
-        std::cout << PrettyJson(panel) << '\n';
+        /* The document of a one-panel file, so that make takes it as it is:
+         * the header zero but for its total. */
+        PanelFile file;
+        file.generation = chip;
+        file.header.u32TotalNum = 1;
+        file.indices.push_back(0);
+        file.bodies.push_back(body);
+        std::cout << PrettyJson(PanelFileToJson(file)) << '\n';
         return kExitOk;
     }
     printf("%s: %s panel info\n", link.name().c_str(), GenerationName(chip));

@@ -16,7 +16,6 @@ struct Options {
     std::string tcp;    /* HOST:PORT */
     std::string serial; /* device path */
     KS_S32 index = -1;  /* dump --index, push's INDEX */
-    bool json = false;  /* pull --json, ports --json */
     /* push and verify: the boards, how many at once, the log and trace */
     std::vector<std::string> tcpTargets;
     std::vector<std::string> serialTargets;
@@ -26,6 +25,11 @@ struct Options {
     std::string tracePath; /* also pull's */
     bool verify = false;   /* push --verify */
     std::vector<std::string> portPaths; /* ports: devices to add to the list */
+    bool json = false;  /* --json of pull, show, check, diff and ports */
+    bool strict = false; /* check --strict: warnings fail too */
+    std::string record;  /* set's INDEX: a panel number or "header" */
+    std::vector<std::string> assignments; /* set's key=value */
+    std::string schema;  /* the document schema prints */
 };
 
 int RunShow(const Options& options);
@@ -37,5 +41,7 @@ int RunPush(const Options& options);
 int RunPull(const Options& options);
 int RunVerify(const Options& options);
 int RunPorts(const Options& options);
+int RunSet(const Options& options);
+int RunSchema(const Options& options);
 
 #endif

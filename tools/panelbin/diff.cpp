@@ -1,71 +1,184 @@
-/* diff: field by field, panel by panel, in the values the Java side sees. */
+/* diff: every differing byte of two files' records, named by the field
+ * that holds it (or the spare bytes), in the values the Java side sees. */
 #include <stdio.h>
 
+#include <iostream>
+
+#include "panel/model/field_codec.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
 #include "tools/panelbin/field_text.h"
 #include "tools/panelbin/panel_file.h"
+#include "tools/panelbin/spare_bytes.h"
 
 namespace {
 
+struct Difference {
+    long long panel; /* -1: not a panel's */
+    std::string field; /* empty: no field's */
+    std::string part;  /* value, entry, text, text bytes, after the text, reserved, padding,
+                          added, removed, generation */
+    long long byte;    /* entry or byte number, -1: none */
+    Json from, to;
+    std::string line;
+};
+
 class Differences {
 public:
-    void Line(const std::string& text) {
-        printf("%s\n", text.c_str());
-        ++m_count;
-    }
-    size_t count() const { return m_count; }
+    const std::vector<Difference>& all() const { return m_all; }
 
-    /* Fields of two records; a byte array entry by entry. */
-    void Records(const std::string& where, const Json& a, const Json& b) {
-        for (const auto& field : a.items()) {
-            const std::string at = where + " " + field.key();
-            if (!b.contains(field.key())) {
-                Line(at + ": removed (" + FieldText(field.value()) + ")");
-            } else if (field.value().is_array() && b[field.key()].is_array()) {
-                Arrays(at, field.value(), b[field.key()]);
-            } else if (field.value() != b[field.key()]) {
-                Line(at + ": " + FieldText(field.value()) + " -> " + FieldText(b[field.key()]));
-            }
-        }
-        for (const auto& field : b.items())
-            if (!a.contains(field.key()))
-                Line(where + " " + field.key() + ": added (" + FieldText(field.value()) + ")");
+    void Generation(PanelGeneration a, PanelGeneration b) {
+        if (a != b)
+            Add({-1, "", "generation", -1, GenerationName(a), GenerationName(b),
+                 std::string("generation: ") + GenerationName(a) + " -> " + GenerationName(b)});
+    }
+
+    void Panel(long long panel, const char* part, const Json& name, bool removed) {
+        Add({panel, "", part, -1, removed ? name : Json(nullptr), removed ? Json(nullptr) : name,
+             Where(panel) + ": " + part + " (" + name.dump() + ")"});
+    }
+
+    /* Two records, field by field under the field's name; spare bytes
+     * byte by byte when the layouts are the same. */
+    void Records(long long panel, const RecordLayout& la, const KS_U8* a, const RecordLayout& lb,
+                 const KS_U8* b) {
+        ForEachField(la, [&](size_t, const FieldSpec& da) {
+            const FieldSpec* db = Find(lb, da.name);
+            if (db == nullptr)
+                Add({panel, da.name, "removed", -1, FieldToJson(da, a), nullptr,
+                     Where(panel) + " " + da.name + ": removed (" + FieldText(FieldToJson(da, a)) + ")"});
+            else
+                Field(panel, da, a, *db, b);
+            return true;
+        });
+        ForEachField(lb, [&](size_t, const FieldSpec& db) {
+            if (Find(la, db.name) == nullptr)
+                Add({panel, db.name, "added", -1, nullptr, FieldToJson(db, b),
+                     Where(panel) + " " + db.name + ": added (" + FieldText(FieldToJson(db, b)) + ")"});
+            return true;
+        });
+        if (&la != &lb) return;
+        for (const SpareRange& range : SpareRanges(la))
+            for (size_t k = range.offset; k < range.offset + range.width; ++k)
+                if (a[k] != b[k]) {
+                    const char* part = range.reserved ? "reserved" : "padding";
+                    Add({panel, "", part, static_cast<long long>(k), a[k], b[k],
+                         Where(panel) + " " + part + " byte " + std::to_string(k) + ": " +
+                             std::to_string(a[k]) + " -> " + std::to_string(b[k])});
+                }
     }
 
 private:
-    void Arrays(const std::string& at, const Json& a, const Json& b) {
-        for (size_t k = 0; k < a.size() || k < b.size(); ++k) {
-            std::string before = k < a.size() ? a[k].dump() : "none";
-            std::string after = k < b.size() ? b[k].dump() : "none";
-            if (before != after) Line(at + "[" + std::to_string(k) + "]: " + before + " -> " + after);
+    static std::string Where(long long panel) {
+        return panel < 0 ? "header" : "panel " + std::to_string(panel);
+    }
+
+    static const FieldSpec* Find(const RecordLayout& layout, const char* name) {
+        const FieldSpec* found = nullptr;
+        ForEachField(layout, [&](size_t, const FieldSpec& def) {
+            if (std::string(def.name) == name) found = &def;
+            return found == nullptr;
+        });
+        return found;
+    }
+
+    void Add(Difference difference) { m_all.push_back(std::move(difference)); }
+
+    void Field(long long panel, const FieldSpec& da, const KS_U8* a, const FieldSpec& db,
+               const KS_U8* b) {
+        const std::string at = Where(panel) + " " + da.name;
+        if (da.kind == FieldKind::kText && db.kind == FieldKind::kText && da.width == db.width)
+            return Text(panel, at, da, a, db, b);
+        if (da.kind == FieldKind::kBytes && db.kind == FieldKind::kBytes && da.width == db.width) {
+            for (size_t k = 0; k < da.width; ++k) {
+                const KS_U8 x = a[da.offset + k], y = b[db.offset + k];
+                if (x != y)
+                    Add({panel, da.name, "entry", static_cast<long long>(k), x, y,
+                         at + "[" + std::to_string(k) + "]: " + std::to_string(x) + " -> " +
+                             std::to_string(y)});
+            }
+            return;
+        }
+        /* The forms are lossless: different values are different bytes. */
+        const Json x = FieldToJson(da, a), y = FieldToJson(db, b);
+        if (x != y) Add({panel, da.name, "value", -1, x, y, at + ": " + FieldText(x) + " -> " + FieldText(y)});
+    }
+
+    /* The text as Java reads it (or its bytes, where they read alike), then
+     * each byte after the terminating zero that differs, unless the other
+     * text's own bytes already said it. */
+    void Text(long long panel, const std::string& at, const FieldSpec& da, const KS_U8* a,
+              const FieldSpec& db, const KS_U8* b) {
+        const KS_U8* x = a + da.offset;
+        const KS_U8* y = b + db.offset;
+        const size_t lx = TextLength(da, a), ly = TextLength(db, b);
+        if (std::string(x, x + lx) != std::string(y, y + ly)) {
+            const std::string tx = TextOf(FieldToJson(da, a)), ty = TextOf(FieldToJson(db, b));
+            if (tx != ty)
+                Add({panel, da.name, "text", -1, tx, ty, at + ": " + Json(tx).dump() + " -> " + Json(ty).dump()});
+            else
+                Add({panel, da.name, "text bytes", -1, std::vector<int>(x, x + lx),
+                     std::vector<int>(y, y + ly),
+                     at + ", text bytes: " + Json(std::vector<int>(x, x + lx)).dump() + " -> " +
+                         Json(std::vector<int>(y, y + ly)).dump()});
+        }
+        for (size_t k = 0; k < da.width; ++k) {
+            if (x[k] == y[k]) continue;
+            const bool afterX = k > lx, afterY = k > ly;
+            const bool said = !(afterX && afterY) && !(afterX && x[k] != 0) && !(afterY && y[k] != 0);
+            if (said) continue;
+            Add({panel, da.name, "after the text", static_cast<long long>(k), x[k], y[k],
+                 at + ", after the text, byte " + std::to_string(k) + ": " + std::to_string(x[k]) +
+                     " -> " + std::to_string(y[k])});
         }
     }
 
-    size_t m_count = 0;
+    std::vector<Difference> m_all;
 };
+
+Json ToJson(const Difference& d) {
+    return {{"panel", d.panel < 0 ? Json(nullptr) : Json(d.panel)},
+            {"field", d.field.empty() ? Json(nullptr) : Json(d.field)},
+            {"part", d.part},
+            {"byte", d.byte < 0 ? Json(nullptr) : Json(d.byte)},
+            {"from", d.from},
+            {"to", d.to},
+            {"line", d.line}};
+}
 
 }  // namespace
 
 int RunDiff(const Options& options) {
     PanelGeneration chip;
     const PanelGeneration* given = ChipOption(options.chip, &chip);
-    const Json a = PanelFileToJson(LoadPanelFile(options.file, given));
-    const Json b = PanelFileToJson(LoadPanelFile(options.other, given));
+    if (options.file == "-" && options.other == "-")
+        throw Failure(kExitUsage, "only one of A and B can be standard input");
+    const PanelFile a = LoadPanelFile(options.file, given);
+    const PanelFile b = LoadPanelFile(options.other, given);
     Differences differences;
-    if (a["generation"] != b["generation"])
-        differences.Line("generation: " + FieldText(a["generation"]) + " -> " + FieldText(b["generation"]));
-    differences.Records("header", a["header"], b["header"]);
-    const Json& before = a["panels"];
-    const Json& after = b["panels"];
-    for (size_t i = 0; i < before.size() || i < after.size(); ++i) {
-        const std::string where = "panel " + std::to_string(i);
-        if (i >= after.size())
-            differences.Line(where + ": removed (" + FieldText(before[i]["chName"]) + ")");
-        else if (i >= before.size())
-            differences.Line(where + ": added (" + FieldText(after[i]["chName"]) + ")");
+    differences.Generation(a.generation, b.generation);
+    differences.Records(-1, PanelHeaderLayout(), reinterpret_cast<const KS_U8*>(&a.header),
+                        PanelHeaderLayout(), reinterpret_cast<const KS_U8*>(&b.header));
+    const RecordLayout& la = BodyLayout(a.generation);
+    const RecordLayout& lb = BodyLayout(b.generation);
+    for (size_t i = 0; i < a.bodies.size() || i < b.bodies.size(); ++i) {
+        const long long panel = static_cast<long long>(i);
+        if (i >= b.bodies.size())
+            differences.Panel(panel, "removed", TextOf(RecordToJson(la, a.bodies[i].data())["chName"]), true);
+        else if (i >= a.bodies.size())
+            differences.Panel(panel, "added", TextOf(RecordToJson(lb, b.bodies[i].data())["chName"]), false);
         else
-            differences.Records(where, before[i], after[i]);
+            differences.Records(panel, la, a.bodies[i].data(), lb, b.bodies[i].data());
     }
-    return differences.count() == 0 ? kExitOk : kExitFailed;
+    const int status = differences.all().empty() ? kExitOk : kExitFailed;
+    if (options.json) {
+        Json list = Json::array();
+        for (const Difference& d : differences.all()) list.push_back(ToJson(d));
+        Json result = {{"a", options.file}, {"b", options.other}, {"same", list.empty()},
+                       {"count", list.size()}, {"differences", list}};
+        std::cout << PrettyJson(result) << '\n';
+        return status;
+    }
+    for (const Difference& d : differences.all()) printf("%s\n", d.line.c_str());
+    return status;
 }

@@ -59,11 +59,12 @@ int Run(int argc, char** argv) {
     const char* stored = "R100 or R120 (default: what the stored panel size says)";
 
     auto* show = app.add_subcommand("show", "The header and one line per panel.");
-    show->add_option("FILE", options.file, "panel bin file")->required()->check(CLI::ExistingFile);
+    show->add_option("FILE", options.file, "panel bin file")->required();
     AddChip(show, &options, stored);
+    show->add_flag("--json", options.json, "as one JSON document (panelbin schema show)");
 
     auto* dump = app.add_subcommand("dump", "The header and the panels as JSON.");
-    dump->add_option("FILE", options.file, "panel bin file")->required()->check(CLI::ExistingFile);
+    dump->add_option("FILE", options.file, "panel bin file")->required();
     dump->add_option("--index", options.index, "only this panel")->check(CLI::Range(0, INT_MAX));
     AddChip(dump, &options, stored);
 
@@ -73,16 +74,19 @@ int Run(int argc, char** argv) {
     AddChip(make, &options, "R100 or R120 (default: the document's generation)");
 
     auto* check = app.add_subcommand("check", "Is the file sound? The first fault, by name.");
-    check->add_option("FILE", options.file, "panel bin file")->required()->check(CLI::ExistingFile);
+    check->add_option("FILE", options.file, "panel bin file")->required();
     AddChip(check, &options, stored);
+    check->add_flag("--json", options.json, "as one JSON document (panelbin schema check)");
+    check->add_flag("--strict", options.strict, "warnings fail the check too");
 
-    auto* diff = app.add_subcommand("diff", "Field by field differences, panel by panel.");
-    diff->add_option("A", options.file, "panel bin file")->required()->check(CLI::ExistingFile);
-    diff->add_option("B", options.other, "panel bin file")->required()->check(CLI::ExistingFile);
+    auto* diff = app.add_subcommand("diff", "Every byte in which the records differ, by field, panel by panel.");
+    diff->add_option("A", options.file, "panel bin file")->required();
+    diff->add_option("B", options.other, "panel bin file")->required();
     AddChip(diff, &options, "R100 or R120 for both (default: each file's stored panel size)");
+    diff->add_flag("--json", options.json, "as one JSON document (panelbin schema diff)");
 
     auto* push = app.add_subcommand("push", "Writes one panel of a file to a board.");
-    push->add_option("FILE", options.file, "panel bin file")->required()->check(CLI::ExistingFile);
+    push->add_option("FILE", options.file, "panel bin file")->required();
     push->add_option("INDEX", options.index, "the panel")->required()->check(CLI::Range(0, INT_MAX));
     AddTargets(push, &options);
     AddChip(push, &options, stored);
@@ -90,7 +94,7 @@ int Run(int argc, char** argv) {
     AddTrace(push, &options);
 
     auto* verify = app.add_subcommand("verify", "Compares a board's panel info with one panel of a file.");
-    verify->add_option("FILE", options.file, "panel bin file")->required()->check(CLI::ExistingFile);
+    verify->add_option("FILE", options.file, "panel bin file")->required();
     verify->add_option("INDEX", options.index, "the panel")->required()->check(CLI::Range(0, INT_MAX));
     AddTargets(verify, &options);
     AddChip(verify, &options, stored);
@@ -99,8 +103,18 @@ int Run(int argc, char** argv) {
     auto* pull = app.add_subcommand("pull", "Reads the board's panel info.");
     AddBoard(pull, &options);
     AddChip(pull, &options, "R100 or R120 (default R100)");
-    pull->add_flag("--json", options.json, "the panel as dump shows one");
+    pull->add_flag("--json", options.json, "as dump shows a one-panel file, for make");
     AddTrace(pull, &options);
+
+    auto* set = app.add_subcommand("set", "Changes fields of one record in place, as make would write them.");
+    set->add_option("FILE", options.file, "panel bin file")->required();
+    set->add_option("INDEX", options.record, "the panel's number, or header")->required();
+    set->add_option("ASSIGNMENT", options.assignments, "key=value, as many as wanted")->required();
+    AddChip(set, &options, stored);
+
+    auto* schema = app.add_subcommand("schema", "The JSON Schema of dump's document, or of a --json output.");
+    schema->add_option("WHAT", options.schema, "dump (the default), show, check or diff")
+        ->check(CLI::IsMember({"dump", "show", "check", "diff"}));
 
     auto* ports = app.add_subcommand("ports", "The serial ports, what they are and whether they are free.");
     ports->add_option("DEVICE", options.portPaths, "more devices to list (pseudo-terminals)");
@@ -120,6 +134,8 @@ int Run(int argc, char** argv) {
     if (*push) return RunPush(options);
     if (*verify) return RunVerify(options);
     if (*ports) return RunPorts(options);
+    if (*set) return RunSet(options);
+    if (*schema) return RunSchema(options);
     return RunPull(options);
 }
 
@@ -140,7 +156,7 @@ int main(int argc, char** argv) {
     std::cout.flush();
     if (fflush(stdout) != 0 || !std::cout) {
         fprintf(stderr, "panelbin: cannot write the output\n");
-        return kExitFailed;
+        return kExitFile;
     }
     return status;
 }

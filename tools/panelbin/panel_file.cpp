@@ -2,17 +2,35 @@
 #include "tools/panelbin/panel_file.h"
 
 #include <algorithm>
+#include <iostream>
 #include <iterator>
 
 #include "tools/panelbin/failure.h"
+#include "tools/panelbin/input.h"
 
 namespace {
 
 const char* const kDocumentKeys[] = {"generation", "header", "panels"};
 
-Failure ReaderFailure(const std::string& path, const BinFileReader& reader) {
-    return Failure(kExitFailed, path + ": " + reader.status().text);
+/* A file that cannot be read is not a damaged one. */
+int ExitStatusOf(BinFault fault) {
+    switch (fault) {
+        case BinFault::kOpen:
+        case BinFault::kRead:
+        case BinFault::kWrite:
+        case BinFault::kNoMemory:
+            return kExitFile;
+        default:
+            return kExitFailed;
+    }
 }
+
+Failure ReaderFailure(const std::string& path, const BinFileReader& reader) {
+    return Failure(ExitStatusOf(reader.status().fault), path + ": " + reader.status().text);
+}
+
+/* So many problems are not read one by one: the first few and a count. */
+const size_t kProblemsShown = 20;
 
 /* The generation the file's first panel was made for. */
 PanelGeneration StoredGeneration(const std::string& path, BinFileReader* reader,
@@ -38,7 +56,7 @@ PanelGeneration DocumentGeneration(const Json& document, const PanelGeneration* 
     if (!document.contains("generation")) return chip != nullptr ? *chip : PanelGeneration::kR100;
     const Json& stated = document["generation"];
     if (stated != "R100" && stated != "R120") {
-        errors->push_back("key generation: must be \"R100\" or \"R120\", not " + stated.dump());
+        errors->push_back("key generation: must be \"R100\" or \"R120\", not " + Echo(stated));
         return chip != nullptr ? *chip : PanelGeneration::kR100;
     }
     PanelGeneration generation = GenerationOf(stated.get<std::string>().c_str());
@@ -62,26 +80,29 @@ const RecordLayout& BodyLayout(PanelGeneration generation) {
 
 PanelFile LoadPanelFile(const std::string& path, const PanelGeneration* chip, KS_S32 only) {
     PanelFile file;
+    const BinInput input(path);
+    const std::string name = InputName(path);
     BinFileReader reader;
-    if (!reader.Open(path.c_str(), PanelGeneration::kR100)) throw ReaderFailure(path, reader);
+    if (!reader.OpenImage(input.bytes(), input.imageSize(), PanelGeneration::kR100))
+        throw ReaderFailure(name, reader);
     if (chip != nullptr) {
         file.generation = *chip;
         file.generationSource = "from --chip";
     } else {
-        file.generation = StoredGeneration(path, &reader, &file.generationSource);
+        file.generation = StoredGeneration(name, &reader, &file.generationSource);
     }
     /* The reader checks each panel's size against the generation it opened with. */
     if (file.generation != PanelGeneration::kR100 &&
-        !reader.Open(path.c_str(), file.generation))
-        throw ReaderFailure(path, reader);
+        !reader.OpenImage(input.bytes(), input.imageSize(), file.generation))
+        throw ReaderFailure(name, reader);
     KS_U32 count = 0;
     if (!reader.ReadHeader(&file.header) || !reader.CountPanels(&count))
-        throw ReaderFailure(path, reader);
+        throw ReaderFailure(name, reader);
     const KS_U32 first = only < 0 ? 0 : static_cast<KS_U32>(only);
     const KS_U32 end = only < 0 ? count : first + 1;
     for (KS_U32 i = first; i < end; ++i) {
         std::vector<KS_U8> body(BodySize(file.generation));
-        if (!reader.ReadPanel(static_cast<KS_S32>(i), body.data())) throw ReaderFailure(path, reader);
+        if (!reader.ReadPanel(static_cast<KS_S32>(i), body.data())) throw ReaderFailure(name, reader);
         file.indices.push_back(i);
         file.bodies.push_back(std::move(body));
     }
@@ -107,7 +128,7 @@ PanelFile PanelFileFromJson(const Json& document, const PanelGeneration* chip) {
     for (const auto& item : document.items())
         if (std::find(std::begin(kDocumentKeys), std::end(kDocumentKeys), item.key()) ==
             std::end(kDocumentKeys))
-            errors.push_back("unknown key " + item.key() + " (the document has generation, "
+            errors.push_back("unknown key " + CutText(item.key()) + " (the document has generation, "
                              "header and panels)");
     file.generation = DocumentGeneration(document, chip, &errors);
     const RecordLayout& layout = BodyLayout(file.generation);
@@ -133,7 +154,9 @@ PanelFile PanelFileFromJson(const Json& document, const PanelGeneration* chip) {
     if (!errors.empty()) {
         std::string text = std::to_string(errors.size()) + " problem" +
                            (errors.size() == 1 ? "" : "s") + " in the JSON, nothing written:";
-        for (const std::string& error : errors) text += "\n  " + error;
+        for (size_t i = 0; i < errors.size() && i < kProblemsShown; ++i) text += "\n  " + errors[i];
+        if (errors.size() > kProblemsShown)
+            text += "\n  and " + std::to_string(errors.size() - kProblemsShown) + " more";
         throw Failure(kExitFailed, text);
     }
     return file;
@@ -146,7 +169,17 @@ void WritePanelFile(const std::string& path, const PanelFile& file) {
     for (const std::vector<KS_U8>& body : file.bodies)
         bodies.insert(bodies.end(), body.begin(), body.end());
     BinStatus status;
-    if (!WriteBinFile(path.c_str(), file.header, bodies.data(), file.bodies.size(),
-                      file.generation, &status))
-        throw Failure(kExitFailed, path + ": " + status.text);
+    if (path != "-") {
+        if (!WriteBinFile(path.c_str(), file.header, bodies.data(), file.bodies.size(),
+                          file.generation, &status))
+            throw Failure(ExitStatusOf(status.fault), path + ": " + status.text);
+        return;
+    }
+    /* Standard output gets the image whole, or the command fails. */
+    std::vector<KS_U8> image;
+    status = BuildBinImage(file.header, bodies.data(), file.bodies.size(), file.generation, &image);
+    if (!status.ok()) throw Failure(ExitStatusOf(status.fault), "standard output: " + std::string(status.text));
+    std::cout.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    std::cout.flush();
+    if (!std::cout) throw Failure(kExitFile, "standard output: cannot write the image");
 }

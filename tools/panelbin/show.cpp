@@ -3,8 +3,11 @@
 
 #include <stdio.h>
 
+#include <iostream>
+
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
+#include "tools/panelbin/input.h"
 #include "tools/panelbin/panel_file.h"
 
 namespace {
@@ -51,7 +54,7 @@ void PrintPanelTableHead(bool backlight) {
 void PrintPanelLine(const std::string& label, const Json& panel, bool backlight) {
     std::string size = std::to_string(JsonInt(panel["u32PanelWidth"])) + "x" +
                        std::to_string(JsonInt(panel["u32Panelheight"]));
-    printf("%5s  %s%s%s%5lld", label.c_str(), Pad(panel["chName"].get<std::string>(), 26).c_str(),
+    printf("%5s  %s%s%s%5lld", label.c_str(), Pad(TextOf(panel["chName"]), 26).c_str(),
            Pad(size, 12).c_str(), Pad(OptionText(panel["enIntfType"]), 10).c_str(),
            JsonInt(panel["u32FrameRateMax"]));
     if (backlight)
@@ -60,12 +63,41 @@ void PrintPanelLine(const std::string& label, const Json& panel, bool backlight)
     printf("\n");
 }
 
+const char* const kShowFields[] = {"chName",          "u32PanelWidth",        "u32Panelheight",
+                                   "enIntfType",      "u32FrameRateMax",      "u32PanelBackLightPwm",
+                                   "u32BlPwmUserMin", "u32BlPwmUserMax"};
+const size_t kShowFieldCount = sizeof kShowFields / sizeof kShowFields[0];
+
+namespace {
+
+/* The same in one document: the header whole, each panel's columns in
+ * the forms dump gives them. */
+Json ShowJson(const Options& options, const PanelFile& file, const Json& document) {
+    Json panels = Json::array();
+    for (size_t i = 0; i < file.bodies.size(); ++i) {
+        Json line = {{"index", file.indices[i]}};
+        for (const char* name : kShowFields) line[name] = document["panels"][i][name];
+        panels.push_back(line);
+    }
+    return {{"file", options.file},
+            {"generation", GenerationName(file.generation)},
+            {"generationFrom", file.generationSource},
+            {"header", document["header"]},
+            {"panels", panels}};
+}
+
+}  // namespace
+
 int RunShow(const Options& options) {
     PanelGeneration chip;
     PanelFile file = LoadPanelFile(options.file, ChipOption(options.chip, &chip));
     Json document = PanelFileToJson(file);
+    if (options.json) {
+        std::cout << PrettyJson(ShowJson(options, file, document)) << '\n';
+        return kExitOk;
+    }
     const Json& header = document["header"];
-    printf("%s: %s (%s), %zu panel%s\n", options.file.c_str(), GenerationName(file.generation),
+    printf("%s: %s (%s), %zu panel%s\n", InputName(options.file).c_str(), GenerationName(file.generation),
            file.generationSource.c_str(), file.bodies.size(), file.bodies.size() == 1 ? "" : "s");
     printf("header: media %s (id %lld), address 0x%08X, total %u, selected %u\n",
            OptionText(header["enMedia"]).c_str(), JsonInt(header["enMedia"]), file.header.u32Addr,

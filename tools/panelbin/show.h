@@ -7,6 +7,10 @@
 
 #include "tools/panelbin/record_json.h"
 
+/* The fields whose values show prints (and show --json gives) per panel. */
+extern const char* const kShowFields[];
+extern const size_t kShowFieldCount;
+
 /* `backlight`: with the backlight column, which a board does not hold. */
 void PrintPanelTableHead(bool backlight);
 /* One line from a panel's JSON (RecordToJson of a body), `label` in the
