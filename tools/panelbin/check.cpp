@@ -1,6 +1,8 @@
 /* check: the library's whole-file check, its verdict and first fault. */
 #include <stdio.h>
 
+#include <vector>
+
 #include "panel/binfile/bin_file.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
@@ -9,7 +11,10 @@
 int RunCheck(const Options& options) {
     PanelGeneration chip;
     const PanelGeneration* given = ChipOption(options.chip, &chip);
-    BinCheck check = CheckBinFile(options.file.c_str(), given);
+    std::vector<KS_U8> stream;
+    BinCheck check = ReadStream(options.file, &stream)
+                         ? CheckBinImage(stream.data(), stream.size(), given)
+                         : CheckBinFile(options.file.c_str(), given);
     if (!check.status.ok()) {
         printf("%s: damaged: %s\n", options.file.c_str(), check.status.text);
         return kExitFailed;

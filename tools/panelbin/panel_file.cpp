@@ -1,9 +1,15 @@
 /* Loading, writing and converting whole panel bin files. */
 #include "tools/panelbin/panel_file.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <iterator>
 
+#include "base/file_io.h"
 #include "tools/panelbin/failure.h"
 
 namespace {
@@ -50,6 +56,23 @@ PanelGeneration DocumentGeneration(const Json& document, const PanelGeneration* 
 
 }  // namespace
 
+bool ReadStream(const std::string& path, std::vector<KS_U8>* image) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 ||
+        !(S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode)))
+        return false;
+    FileDescriptor file(OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0)
+        throw Failure(kExitFailed, path + ": cannot open: " + strerror(errno));
+    /* One byte more than a file holds tells a stream that is too long. */
+    std::vector<KS_U8> bytes(kBinFileSize + 1);
+    ssize_t got = ReadFully(file.get(), bytes.data(), bytes.size());
+    if (got < 0) throw Failure(kExitFailed, path + ": cannot read: " + strerror(errno));
+    bytes.resize(static_cast<size_t>(got));
+    image->swap(bytes);
+    return true;
+}
+
 const PanelGeneration* ChipOption(const std::string& chip, PanelGeneration* storage) {
     if (chip.empty()) return nullptr;
     *storage = GenerationOf(chip.c_str());
@@ -63,7 +86,13 @@ const RecordLayout& BodyLayout(PanelGeneration generation) {
 PanelFile LoadPanelFile(const std::string& path, const PanelGeneration* chip, KS_S32 only) {
     PanelFile file;
     BinFileReader reader;
-    if (!reader.Open(path.c_str(), PanelGeneration::kR100)) throw ReaderFailure(path, reader);
+    std::vector<KS_U8> stream;
+    const bool fromStream = ReadStream(path, &stream);
+    const auto open = [&](PanelGeneration generation) {
+        return fromStream ? reader.OpenImage(stream.data(), stream.size(), generation)
+                          : reader.Open(path.c_str(), generation);
+    };
+    if (!open(PanelGeneration::kR100)) throw ReaderFailure(path, reader);
     if (chip != nullptr) {
         file.generation = *chip;
         file.generationSource = "from --chip";
@@ -71,8 +100,7 @@ PanelFile LoadPanelFile(const std::string& path, const PanelGeneration* chip, KS
         file.generation = StoredGeneration(path, &reader, &file.generationSource);
     }
     /* The reader checks each panel's size against the generation it opened with. */
-    if (file.generation != PanelGeneration::kR100 &&
-        !reader.Open(path.c_str(), file.generation))
+    if (file.generation != PanelGeneration::kR100 && !open(file.generation))
         throw ReaderFailure(path, reader);
     KS_U32 count = 0;
     if (!reader.ReadHeader(&file.header) || !reader.CountPanels(&count))

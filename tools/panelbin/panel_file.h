@@ -18,6 +18,12 @@ struct PanelFile {
     std::vector<std::vector<KS_U8>> bodies; /* BodySize(generation) bytes each */
 };
 
+/* A pipe, terminal or socket named on the command line (a shell's <(...),
+ * /dev/stdin) read whole, in order, into *image: the library's readers
+ * refuse to wait on one, a command line tool may. False, *image untouched,
+ * for anything else; a failure to read throws a Failure naming the file. */
+bool ReadStream(const std::string& path, std::vector<KS_U8>* image);
+
 /* The --chip option: null when it was not given. */
 const PanelGeneration* ChipOption(const std::string& chip, PanelGeneration* storage);
 
