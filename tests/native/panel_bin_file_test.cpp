@@ -364,3 +364,17 @@ TEST_F(PanelBinFile, CheckNamesTheFirstFault) {
 }
 
 }  // namespace
+
+// Images are built in kept buffers: a small image after a full one holds
+// none of the full one's bytes.
+TEST_F(PanelBinFile, AnImageAfterALargerOneIsZeroPastItsEnd) {
+    KS_PANEL_HEADER_S header = {};
+    std::vector<KS_U8> bodies(1599 * 476, 0xA5), image;
+    for (size_t count : {size_t{1599}, size_t{3}, size_t{1226}, size_t{0}}) {
+        PanelGeneration generation = count == 1226 ? kR120 : kR100;
+        ASSERT_TRUE(BuildBinImage(header, bodies.data(), count, generation, &image).ok());
+        BinCheck check = CheckBinImage(image.data(), image.size(), &generation);
+        EXPECT_TRUE(check.status.ok()) << count << ": " << check.status.text;
+        EXPECT_EQ(count, check.panels);
+    }
+}
