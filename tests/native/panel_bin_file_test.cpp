@@ -369,7 +369,7 @@ TEST_F(PanelBinFile, CheckNamesTheFirstFault) {
 // none of the full one's bytes.
 TEST_F(PanelBinFile, AnImageAfterALargerOneIsZeroPastItsEnd) {
     KS_PANEL_HEADER_S header = {};
-    std::vector<KS_U8> bodies(1599 * 476, 0xA5), image;
+    std::vector<KS_U8> bodies(1226 * 632, 0xA5), image;  // room for the larger of both full files
     for (size_t count : {size_t{1599}, size_t{3}, size_t{1226}, size_t{0}}) {
         PanelGeneration generation = count == 1226 ? kR120 : kR100;
         ASSERT_TRUE(BuildBinImage(header, bodies.data(), count, generation, &image).ok());
