@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -118,6 +120,22 @@ TEST_F(PanelbinTest, DumpOfMadeFileGivesTheDocumentBackAndCheckCallsItSound) {
             EXPECT_EQ(checked.status, 0) << checked.out;
             EXPECT_NE(checked.out.find("sound"), std::string::npos) << checked.out;
         }
+    }
+}
+
+/* The library's readers refuse a FIFO; the tool reads one into memory and
+ * says of it what it says of the file that went in. */
+TEST_F(PanelbinTest, AFifoIsReadAsTheFileWrittenIntoIt) {
+    const std::string bytes = Slurp(MadeFile(PanelGeneration::kR120, 3, "made.bin"));
+    const std::string fifo = Path("fifo");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    for (const std::string command : {"check", "show"}) {
+        std::thread writer([&] { Spit(fifo, bytes); });
+        Outcome read = Panelbin({command, fifo});
+        writer.join();
+        EXPECT_EQ(0, read.status) << command << ": " << read.err;
+        EXPECT_NE(std::string::npos, read.out.find(command == "check" ? "sound, R120" : "R120"))
+            << command << ": " << read.out;
     }
 }
 
