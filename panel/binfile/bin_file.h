@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "include/ks_unf_panel.h"
+#include "panel/binfile/directory_cache.h"
 #include "panel/binfile/format.h"
 #include "panel/model/generation.h"
 
@@ -30,6 +31,10 @@ class BinFileSource;
 
 /* Reads what a lookup needs of one file, never the whole file: the
  * directory walk as far as the record asked for, then the record. A file
+ * whose walk found exactly the writer's layout is remembered by its
+ * identity (panel/binfile/directory_cache.h); the next panel read from it
+ * reads that panel's key record alone, and falls back to the walk when the
+ * key is not the one the layout puts there. A file
  * shorter than 819200 bytes reads as if padded with zero bytes, bytes past
  * 819200 are ignored. Lookups match the container's: the first record whose
  * name begins with the name asked for, which must then be that exact name
@@ -42,7 +47,8 @@ public:
     BinFileReader(const BinFileReader&) = delete;
     BinFileReader& operator=(const BinFileReader&) = delete;
 
-    /* Opens the file and checks its magic and bytes in use. */
+    /* Opens the file and checks its magic and bytes in use. Only a regular
+     * file opens; nothing else is waited on (kNotRegular). */
     bool Open(const char* path, PanelGeneration generation);
     /* The same over `size` bytes in memory, which must outlive the reader
      * (a pipe or '-' read once): a short image reads as zero-padded, as a
@@ -69,6 +75,13 @@ private:
     bool FindBodyTable(KS_U32* begin, KS_U32* end);
     bool Ready();
     bool Start();
+    bool KnownLayout(BinFileLayout* layout);
+    BinFileLayout WalkLayout();
+    bool ReadAtLayout(KS_S32 index, void* body);
+
+    /* The identity of the file, once Open read its first bytes. */
+    bool m_cacheable = false;
+    BinFileIdentity m_identity;
 
     BinFileSource* m_source;
     PanelGeneration m_generation = PanelGeneration::kR100;

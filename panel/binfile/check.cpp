@@ -24,12 +24,15 @@ struct FreeBuffer {
 };
 
 bool ReadWhole(const char* path, KS_U8* image, BinStatus* status) {
-    FileDescriptor file(OpenRetrying(path, O_RDONLY | O_CLOEXEC));
+    /* Never waits: a FIFO or terminal is refused below, not read. */
+    FileDescriptor file(OpenRetrying(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.get() < 0) return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
     struct stat st;
     if (Sys().Fstat(file.get(), &st) != 0)
         return status->Fail(BinFault::kRead, "cannot inspect %s: %s", path, strerror(errno));
     if (S_ISDIR(st.st_mode)) return status->Fail(BinFault::kRead, "%s is a directory", path);
+    if (!S_ISREG(st.st_mode))
+        return status->Fail(BinFault::kNotRegular, "%s is not a regular file", path);
     if (st.st_size != static_cast<off_t>(kBinFileSize))
         return status->Fail(BinFault::kFileSize, "file is %lld bytes, expected %u",
                             static_cast<long long>(st.st_size), kBinFileSize);

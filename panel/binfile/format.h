@@ -55,6 +55,7 @@ enum class BinFault : KS_U8 {
     kExtraData,     /* tables, keys or bytes the layout does not have (CheckBinFile) */
     kNameTail,      /* a name is not zero after its end (CheckBinFile) */
     kTooManyPanels, /* more panels than fit in a file (WriteBinFile) */
+    kNotRegular,    /* a FIFO, terminal, device or socket: never read, it could block */
 };
 
 struct BinStatus {

@@ -5,6 +5,8 @@
 #include <string.h>
 
 #include "db/ks_db_append.h"
+#include "db/ks_db_records.h"
+#include "panel/binfile/image_buffers.h"
 #include "base/atomic_file.h"
 
 namespace {
@@ -17,6 +19,8 @@ bool InsertTable(KS_DB_S* db, const char* name, KS_DB_TABLE_S* table) {
 
 }  // namespace
 
+BinImageBuilder::~BinImageBuilder() { ReturnImageBuffer(m_db.pData, m_db.u32DataLen); }
+
 bool BinImageBuilder::Begin(const KS_PANEL_HEADER_S& header, PanelGeneration generation) {
     BinStatus* status = &m_status;
     *status = BinStatus();
@@ -24,8 +28,13 @@ bool BinImageBuilder::Begin(const KS_PANEL_HEADER_S& header, PanelGeneration gen
     m_bodySize = BodySize(generation);
     m_panels = 0;
     KS_DB_SetMaxDBSize(const_cast<char*>(GenerationName(generation)));
-    if (KS_DB_Create(&m_db) != 0)
+    /* The container's empty image, as KS_DB_Create makes it, in a kept
+     * buffer: the magic with its zero byte, no bytes counted in use yet. */
+    ReturnImageBuffer(m_db.pData, m_db.u32DataLen);
+    m_db = {kDbHeaderSize, TakeImageBuffer()};
+    if (m_db.pData == nullptr)
         return status->Fail(BinFault::kNoMemory, "no memory for the %u-byte image", kBinFileSize);
+    memcpy(m_db.pData, "###", 4);
     KS_DB_TABLE_S headerTable;
     KS_DB_KEY_S key;
     memset(&key, 0, sizeof key);

@@ -11,7 +11,7 @@
 class BinImageBuilder {
 public:
     BinImageBuilder() = default;
-    ~BinImageBuilder() { KS_DB_Destroy(&m_db); }
+    ~BinImageBuilder();
     BinImageBuilder(const BinImageBuilder&) = delete;
     BinImageBuilder& operator=(const BinImageBuilder&) = delete;
 

@@ -33,11 +33,16 @@ bool BinFileReader::Open(const char* path, PanelGeneration generation) {
     m_generation = generation;
     m_used = 0;
     m_open = false;
+    m_cacheable = false;
     delete m_source;
     m_source = new (std::nothrow) BinFileSource;
     if (m_source == nullptr) return m_status.Fail(BinFault::kNoMemory, "no memory for a reader");
-    if (!m_source->Open(path, &m_status)) return false;
-    return Start();
+    if (!m_source->Open(path, &m_status) || !Start()) return false;
+    /* Open read the fixed part: it is in the window. */
+    m_identity = BinFileIdentity(*m_source->FileStat(), generation,
+                                 m_source->Bytes(0, kFixedPartSize));
+    m_cacheable = true;
+    return true;
 }
 
 bool BinFileReader::OpenImage(const KS_U8* bytes, size_t size, PanelGeneration generation) {
@@ -45,6 +50,7 @@ bool BinFileReader::OpenImage(const KS_U8* bytes, size_t size, PanelGeneration g
     m_generation = generation;
     m_used = 0;
     m_open = false;
+    m_cacheable = false;
     delete m_source;
     m_source = new (std::nothrow) BinFileSource;
     if (m_source == nullptr) return m_status.Fail(BinFault::kNoMemory, "no memory for a reader");
@@ -169,12 +175,95 @@ bool BinFileReader::ReadHeader(KS_PANEL_HEADER_S* header) {
 
 bool BinFileReader::ReadPanel(KS_S32 index, void* body) {
     if (body == nullptr) return m_status.Fail(BinFault::kRead, "no room given for the panel");
+    if (!Ready()) return false;
+    BinFileLayout layout;
+    if (KnownLayout(&layout) && layout.exact && index >= 0 &&
+        static_cast<KS_U32>(index) < layout.panels) {
+        if (ReadAtLayout(index, body)) return true;
+        if (!m_status.ok()) return false;
+        /* The file changed within one tick of its clock: walk it afresh. */
+        ForgetBinFileLayout(m_identity);
+    }
     KS_CHAR key[32];
     PanelKeyName(index, key);
     KS_U32 at = 0;
     const KS_U32 size = BodySize(m_generation);
     return FindValue(kBodyTable, key, size, BinFault::kNoPanel, &at) &&
            m_source->Copy(at, size, body);
+}
+
+/* What is known of this file's layout, walking it the first time. Only a
+ * file opened by name has an identity; a walk that cannot read leaves
+ * nothing remembered. */
+bool BinFileReader::KnownLayout(BinFileLayout* layout) {
+    if (!m_cacheable) return false;
+    if (FindBinFileLayout(m_identity, layout)) return true;
+    *layout = WalkLayout();
+    if (!m_status.ok()) {
+        m_status = BinStatus();
+        return false;
+    }
+    RememberBinFileLayout(m_identity, *layout);
+    return true;
+}
+
+/* Whether the directory is exactly the writer's: the fixed part as
+ * BinImageBuilder makes it, then keys index0, index1, ... each holding one
+ * record of the generation, ending where the bytes in use end. Anything
+ * else, however slight, is read by the walk every time, so a damaged file
+ * reads as it always did. */
+BinFileLayout BinFileReader::WalkLayout() {
+    BinFileLayout layout;
+    const KS_U8* head = m_identity.head;
+    const KS_U32 record = kKeyRecordOverhead + BodySize(m_generation);
+    KS_CHAR name[kDbNameSize];
+    const auto nameIs = [&name](const KS_U8* at, const char* expected) {
+        memset(name, 0, sizeof name);
+        strncpy(name, expected, sizeof name - 1);
+        return memcmp(at, name, sizeof name) == 0;
+    };
+    const KS_U32 keys = m_used - kFixedPartSize;
+    if (m_used < kFixedPartSize || head[3] != 0 || keys == 0 || keys % record != 0 ||
+        !nameIs(head + kDbHeaderSize, kHeaderTable) ||
+        KS_DecodeU32(head + kDbHeaderSize + kDbNameSize) !=
+            kDbRecordHeaderSize + sizeof(KS_PANEL_HEADER_S) ||
+        !nameIs(head + kDbHeaderSize + kDbRecordHeaderSize, kHeaderKey) ||
+        KS_DecodeU32(head + kDbHeaderSize + kDbRecordHeaderSize + kDbNameSize) !=
+            sizeof(KS_PANEL_HEADER_S) ||
+        !nameIs(head + kFixedPartSize - kDbRecordHeaderSize, kBodyTable) ||
+        KS_DecodeU32(head + kFixedPartSize - kDbRecordHeaderSize + kDbNameSize) != keys)
+        return layout;
+    const KS_U32 panels = keys / record;
+    for (KS_U32 i = 0; i < panels; ++i) {
+        const KS_U8* key = m_source->Bytes(kFixedPartSize + i * record, kDbRecordHeaderSize);
+        if (key == nullptr) return layout;
+        PanelKeyName(i, name);
+        if (memcmp(key, name, sizeof name) != 0 ||
+            KS_DecodeU32(key + kDbNameSize) != BodySize(m_generation))
+            return layout;
+    }
+    layout.exact = true;
+    layout.panels = panels;
+    return layout;
+}
+
+/* Panel `index` where the writer's layout puts it, read in one go: true
+ * with the record copied; false with the status clear when the key there
+ * is not index<index> of the generation's size. */
+bool BinFileReader::ReadAtLayout(KS_S32 index, void* body) {
+    const KS_U32 size = BodySize(m_generation);
+    const KS_U32 record = kKeyRecordOverhead + size;
+    /* Room for the key record of either generation (R120's is the larger). */
+    static_assert(sizeof(KS_PANEL_DATA_BODY_S_R120) >= sizeof(KS_PANEL_DATA_BODY_S_R100), "");
+    KS_U8 bytes[kKeyRecordOverhead + sizeof(KS_PANEL_DATA_BODY_S_R120)];
+    if (!m_source->ReadExact(kFixedPartSize + static_cast<KS_U32>(index) * record, record, bytes))
+        return false;
+    KS_CHAR key[kDbNameSize];
+    PanelKeyName(index, key);
+    if (memcmp(bytes, key, sizeof key) != 0 || KS_DecodeU32(bytes + kDbNameSize) != size)
+        return false;
+    memcpy(body, bytes + kKeyRecordOverhead, size);
+    return true;
 }
 
 bool BinFileReader::CountPanels(KS_U32* count) {

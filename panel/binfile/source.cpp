@@ -36,15 +36,26 @@ BinFileSource::~BinFileSource() {
 bool BinFileSource::Open(const char* path, BinStatus* status) {
     m_status = status;
     if (path == nullptr) return status->Fail(BinFault::kOpen, "no file name");
-    m_fd = OpenRetrying(path, O_RDONLY | O_CLOEXEC);
+    /* Non-blocking: a FIFO with no writer would otherwise hold the open for
+     * ever. A regular file reads the same either way. */
+    m_fd = OpenRetrying(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (m_fd < 0) return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
-    struct stat st;
-    if (Sys().Fstat(m_fd, &st) != 0)
+    if (Sys().Fstat(m_fd, &m_stat) != 0)
         return status->Fail(BinFault::kRead, "cannot inspect %s: %s", path, strerror(errno));
     /* A directory opens but cannot be read; say so rather than "EISDIR". */
-    if (S_ISDIR(st.st_mode)) return status->Fail(BinFault::kRead, "%s is a directory", path);
-    m_fileSize = st.st_size;
-    return S_ISREG(st.st_mode) || LoadStream();
+    if (S_ISDIR(m_stat.st_mode)) return status->Fail(BinFault::kRead, "%s is a directory", path);
+    if (!S_ISREG(m_stat.st_mode))
+        return status->Fail(BinFault::kNotRegular, "%s is not a regular file", path);
+    m_fileSize = m_stat.st_size;
+    /* The fixed part answers the magic, the header and both table records:
+     * a header lookup needs no further read. The first window read still
+     * takes the small buffer whole. */
+    if (!ReadAt(m_fd, m_first, kFixedPartSize, 0))
+        return status->Fail(BinFault::kRead, "cannot read %s: %s", path, strerror(errno));
+    m_current = m_first;
+    m_start = 0;
+    m_filled = kFixedPartSize;
+    return true;
 }
 
 bool BinFileSource::OpenImage(const KS_U8* bytes, size_t size, BinStatus* status) {
@@ -59,20 +70,6 @@ bool BinFileSource::OpenImage(const KS_U8* bytes, size_t size, BinStatus* status
         if (size != 0) memcpy(m_window, bytes, size);
         m_current = m_window;
     }
-    m_start = 0;
-    m_filled = kBinFileSize;
-    return true;
-}
-
-/* A pipe or a device cannot be read at offsets: its first 819200 bytes are
- * read once, in order, and every request is served from them. */
-bool BinFileSource::LoadStream() {
-    m_window = static_cast<KS_U8*>(malloc(kBinFileSize));
-    if (m_window == nullptr) return m_status->Fail(BinFault::kNoMemory, "no memory for the image");
-    ssize_t done = ReadFully(m_fd, m_window, kBinFileSize);
-    if (done < 0) return m_status->Fail(BinFault::kRead, "cannot read: %s", strerror(errno));
-    memset(m_window + done, 0, kBinFileSize - static_cast<size_t>(done));
-    m_current = m_window;
     m_start = 0;
     m_filled = kBinFileSize;
     return true;
@@ -122,5 +119,16 @@ bool BinFileSource::Copy(KS_U32 offset, KS_U32 length, void* out) {
     const KS_U8* bytes = Bytes(offset, length);
     if (bytes == nullptr) return false;
     memcpy(out, bytes, length);
+    return true;
+}
+
+bool BinFileSource::ReadExact(KS_U32 offset, KS_U32 length, KS_U8* out) {
+    if (offset > kBinFileSize || length > kBinFileSize - offset)
+        return m_status->Fail(BinFault::kRead, "read of %u bytes at offset %u is outside the file",
+                              length, offset);
+    if (m_fd < 0) return Copy(offset, length, out);
+    if (!ReadAt(m_fd, out, length, offset))
+        return m_status->Fail(BinFault::kRead, "cannot read at offset %u: %s", offset,
+                              strerror(errno));
     return true;
 }

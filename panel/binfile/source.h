@@ -5,12 +5,14 @@
  * go through one window that starts small and grows as a walk moves on, so
  * a lookup near the start of the file costs one small read and a walk over
  * every record reads each byte once. Bytes past the end of the file read as
- * zero, bytes past 819200 are never read. A pipe or device, which has no
- * offsets, is read once up to 819200 bytes. */
+ * zero, bytes past 819200 are never read. Only a regular file is read: a
+ * pipe, terminal or device could make a reader wait for ever, so it is
+ * refused (a tool that takes one reads it into memory and opens the image). */
 #ifndef PANEL_BINFILE_SOURCE_H
 #define PANEL_BINFILE_SOURCE_H
 
 #include <stddef.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include "panel/binfile/bin_file.h"
@@ -22,7 +24,10 @@ public:
     BinFileSource(const BinFileSource&) = delete;
     BinFileSource& operator=(const BinFileSource&) = delete;
 
-    /* Opens the file for reading (close-on-exec); false with the reason. */
+    /* Opens the file for reading without ever waiting (non-blocking, no
+     * controlling terminal, close-on-exec) and reads its first
+     * kFixedPartSize bytes; false with the reason, kNotRegular for anything
+     * but a regular file. */
     bool Open(const char* path, BinStatus* status);
     /* Serves the `size` bytes at `bytes`, which must outlive the source, as
      * the file: a shorter image reads as if padded with zero bytes (it is
@@ -45,18 +50,25 @@ public:
     /* Copies image bytes [offset, offset + length) to `out`. */
     bool Copy(KS_U32 offset, KS_U32 length, void* out);
 
+    /* Reads image bytes [offset, offset + length) of the file straight into
+     * `out` with one read, past the window (which it leaves as it was): a
+     * lookup that already knows where its record lies. */
+    bool ReadExact(KS_U32 offset, KS_U32 length, KS_U8* out);
+
     /* The file's size when it was opened. */
     off_t FileSize() const { return m_fileSize; }
+    /* What fstat said of the file when it was opened; null for an image. */
+    const struct stat* FileStat() const { return m_fd >= 0 ? &m_stat : nullptr; }
 
     static const KS_U32 kMaxSpan = 4096;
 
 private:
     bool Fill(KS_U32 offset, KS_U32 length);
-    bool LoadStream();
     const KS_U8* Read(KS_U32 offset, KS_U32 length);
 
     int m_fd = -1;
     off_t m_fileSize = 0;
+    struct stat m_stat = {};
     BinStatus m_unopened; /* where a source never opened reports */
     BinStatus* m_status = &m_unopened;
     KS_U8* m_window = nullptr; /* m_capacity bytes once the first read outgrows m_first */

@@ -2,7 +2,6 @@
 // files (never reading out of bounds), the whole-file check's verdicts, and
 // the writer from records.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -14,7 +13,6 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "include/ks_db.h"
@@ -238,24 +236,6 @@ TEST_F(PanelBinFile, AFileCutShortWhileOpenFailsTheLookupOnly) {
     EXPECT_EQ(BinFault::kNoPanel, reader.status().fault) << reader.status().text;
 }
 
-// A pipe has no offsets: it is read once, in order, and serves every lookup.
-TEST_F(PanelBinFile, APipeIsReadOnceInOrder) {
-    std::string path = (dir / "pipe").string();
-    ASSERT_EQ(0, mkfifo(path.c_str(), 0600));
-    std::string bytes = good.Bytes(good.Used());
-    // Should the reader give up early, the writer must fail, not kill the test.
-    void (*previous)(int) = signal(SIGPIPE, SIG_IGN);
-    std::thread writer([&] { std::ofstream(path, std::ios::binary) << bytes; });
-    BinFileReader reader;
-    bool opened = reader.Open(path.c_str(), kR100);
-    std::vector<KS_U8> body(476);
-    bool read = opened && reader.ReadPanel(1, body.data());
-    writer.join();
-    signal(SIGPIPE, previous);
-    ASSERT_TRUE(read) << reader.status().text;
-    EXPECT_EQ(Value(476, 20), body);
-}
-
 // A full file of each generation: every panel read back is the record
 // written, wherever the reader's windows begin and end.
 TEST_F(PanelBinFile, WriterAndReaderAgreeOnEveryPanelOfAFullFile) {
@@ -384,3 +364,17 @@ TEST_F(PanelBinFile, CheckNamesTheFirstFault) {
 }
 
 }  // namespace
+
+// Images are built in kept buffers: a small image after a full one holds
+// none of the full one's bytes.
+TEST_F(PanelBinFile, AnImageAfterALargerOneIsZeroPastItsEnd) {
+    KS_PANEL_HEADER_S header = {};
+    std::vector<KS_U8> bodies(1226 * 632, 0xA5), image;  // room for the larger of both full files
+    for (size_t count : {size_t{1599}, size_t{3}, size_t{1226}, size_t{0}}) {
+        PanelGeneration generation = count == 1226 ? kR120 : kR100;
+        ASSERT_TRUE(BuildBinImage(header, bodies.data(), count, generation, &image).ok());
+        BinCheck check = CheckBinImage(image.data(), image.size(), &generation);
+        EXPECT_TRUE(check.status.ok()) << count << ": " << check.status.text;
+        EXPECT_EQ(count, check.panels);
+    }
+}

@@ -100,6 +100,22 @@ TEST_F(PanelbinTest, DumpOfMadeFileGivesTheDocumentBackAndCheckCallsItSound) {
     }
 }
 
+/* The library's readers refuse a FIFO; the tool reads one into memory and
+ * says of it what it says of the file that went in. */
+TEST_F(PanelbinTest, AFifoIsReadAsTheFileWrittenIntoIt) {
+    const std::string bytes = Slurp(MadeFile(PanelGeneration::kR120, 3, "made.bin"));
+    const std::string fifo = Path("fifo");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    for (const std::string command : {"check", "show"}) {
+        std::thread writer([&] { Spit(fifo, bytes); });
+        Outcome read = Panelbin({command, fifo});
+        writer.join();
+        EXPECT_EQ(0, read.status) << command << ": " << read.err;
+        EXPECT_NE(std::string::npos, read.out.find(command == "check" ? "sound, R120" : "R120"))
+            << command << ": " << read.out;
+    }
+}
+
 TEST_F(PanelbinTest, CheckNamesEachDamage) {
     const std::string sound = Slurp(MadeFile(PanelGeneration::kR120, 3, "sound.bin"));
     const size_t record = 36 + 632, firstKey = 132;

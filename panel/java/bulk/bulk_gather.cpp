@@ -19,6 +19,31 @@ const jsize kPanelsPerGather = 64;
  * process with more panel classes alive converts the others through JNI. */
 const size_t kHelperEntries = 16;
 
+/* Gather array pairs kept between calls. Two arrays of 64 panels (72 KiB
+ * for R120) made per call land on fresh heap pages in a young JVM, a page
+ * fault each; kept, they cost nothing. A pair serves one call at a time; a
+ * call that finds none free makes its own. Global references to primitive
+ * arrays pin no class loader; the pairs stay for the process, at most this
+ * many of them. */
+const size_t kKeptPairs = 6;
+
+struct KeptPair {
+    const PanelConverter* converter = nullptr; /* null: the entry is free */
+    jintArray ints = nullptr;
+    jcharArray chars = nullptr;
+    bool busy = false;
+};
+
+struct KeptPairs {
+    std::mutex lock;
+    KeptPair pairs[kKeptPairs];
+};
+
+KeptPairs& ThePairs() {
+    static KeptPairs pairs;
+    return pairs;
+}
+
 bool Failed(JNIEnv* env) { return env->ExceptionCheck() == JNI_TRUE; }
 
 /* An exception that the library's own attempt raised: the fallback takes
@@ -227,13 +252,69 @@ private:
 
 /* The helper's two arrays for one batch of elements: while they hold
  * elements [first, first + count), Convert takes from them. */
+/* The two arrays of one call: a kept pair, or the call's own. */
 struct BulkGatherer::Batch {
-    explicit Batch(JNIEnv* env) : ints(env, nullptr), chars(env, nullptr) {}
-    LocalRef<jintArray> ints;
-    LocalRef<jcharArray> chars;
+    explicit Batch(JNIEnv* env) : ownInts(env, nullptr), ownChars(env, nullptr) {}
+    ~Batch() {
+        if (kept == nullptr) return;
+        KeptPairs& pairs = ThePairs();
+        std::lock_guard<std::mutex> hold(pairs.lock);
+        kept->busy = false;
+    }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+    /* A free kept pair of the converter's, or arrays of the call's own,
+     * kept for later calls where there is room. False without memory. */
+    bool Take(JNIEnv* env, const PanelConverter* converter, jsize panels);
+
+    KeptPair* kept = nullptr;
+    LocalRef<jintArray> ownInts;
+    LocalRef<jcharArray> ownChars;
+    jintArray ints = nullptr;
+    jcharArray chars = nullptr;
     jsize first = 0;
     jsize count = 0;
 };
+
+bool BulkGatherer::Batch::Take(JNIEnv* env, const PanelConverter* converter, jsize panels) {
+    KeptPairs& pairs = ThePairs();
+    {
+        std::lock_guard<std::mutex> hold(pairs.lock);
+        for (KeptPair& pair : pairs.pairs)
+            if (pair.converter == converter && !pair.busy) {
+                pair.busy = true;
+                kept = &pair;
+                ints = pair.ints;
+                chars = pair.chars;
+                return true;
+            }
+    }
+    ownInts.reset(env->NewIntArray(panels * jsize{converter->Plan().intStride}));
+    ownChars.reset(env->NewCharArray(panels * jsize{converter->Plan().charStride}));
+    if (!ownInts || !ownChars) return false;
+    ints = ownInts.get();
+    chars = ownChars.get();
+    if (panels != kPanelsPerGather) return true; /* only full-size pairs are kept */
+    std::lock_guard<std::mutex> hold(pairs.lock);
+    for (KeptPair& pair : pairs.pairs) {
+        if (pair.converter != nullptr) continue;
+        jintArray keptInts = static_cast<jintArray>(env->NewGlobalRef(ints));
+        jcharArray keptChars = static_cast<jcharArray>(env->NewGlobalRef(chars));
+        if (keptInts == nullptr || keptChars == nullptr) {
+            /* Out of memory for references: this call uses its own. */
+            if (keptInts != nullptr) env->DeleteGlobalRef(keptInts);
+            if (keptChars != nullptr) env->DeleteGlobalRef(keptChars);
+            return true;
+        }
+        pair = {converter, keptInts, keptChars, true};
+        kept = &pair;
+        ints = keptInts;
+        chars = keptChars;
+        break;
+    }
+    return true;
+}
 
 BulkGatherer::BulkGatherer(JNIEnv* env, const RecordLayout& layout, jobjectArray array,
                            jsize count)
@@ -256,11 +337,11 @@ BulkGatherer::BulkGatherer(JNIEnv* env, const RecordLayout& layout, jobjectArray
     }
     ClearFailure(env);
     if (!found) return;
+    /* A file of many panels takes full batches, which kept pairs serve; a
+     * few panels take arrays of their size. */
     const jsize batch = count - 1 < kPanelsPerGather ? count - 1 : kPanelsPerGather;
     m_batch.reset(new Batch(env));
-    m_batch->ints.reset(env->NewIntArray(batch * jsize{m_converter->Plan().intStride}));
-    m_batch->chars.reset(env->NewCharArray(batch * jsize{m_converter->Plan().charStride}));
-    if (!m_batch->ints || !m_batch->chars) {
+    if (!m_batch->Take(env, m_converter, batch)) {
         ClearFailure(env);
         m_batch.reset();
     }
@@ -269,11 +350,11 @@ BulkGatherer::BulkGatherer(JNIEnv* env, const RecordLayout& layout, jobjectArray
 BulkGatherer::~BulkGatherer() = default;
 
 bool BulkGatherer::Fetch(jsize first) {
-    const jsize room = m_env->GetArrayLength(m_batch->ints.get()) /
+    const jsize room = m_env->GetArrayLength(m_batch->ints) /
                        jsize{m_converter->Plan().intStride};
     const jsize want = m_count - first < room ? m_count - first : room;
     const jint got = m_env->CallStaticIntMethod(m_helper.get(), m_gather, m_array, first, want,
-                                                m_batch->ints.get(), m_batch->chars.get());
+                                                m_batch->ints, m_batch->chars);
     if (ClearFailure(m_env) || got != want) {
         GiveUpHelper(m_env, m_converter->Plan().layout, m_panelClass.get());
         m_batch.reset();
@@ -294,8 +375,8 @@ BulkGatherer::Step BulkGatherer::Convert(jsize first, KS_U8* (*next)(void*), voi
         }
         const size_t intStride = m_converter->Plan().intStride;
         const size_t charStride = m_converter->Plan().charStride;
-        CriticalArray intElements(m_env, m_batch->ints.get());
-        CriticalArray charElements(m_env, m_batch->chars.get());
+        CriticalArray intElements(m_env, m_batch->ints);
+        CriticalArray charElements(m_env, m_batch->chars);
         if (intElements.get() == nullptr || charElements.get() == nullptr) {
             /* Released on return: no other JNI call while one is held. */
             m_batch.reset();

@@ -4,12 +4,14 @@ import static com.kestrel.vimora.BinFiles.JNI;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertNotNull;
 import static org.junit.jupiter.api.Assertions.assertNull;
+import static org.junit.jupiter.api.Assertions.assertTimeoutPreemptively;
 
 import com.kestrel.vimora.model.DataParam;
 import com.kestrel.vimora.model.HeaderParam;
 import java.io.IOException;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.time.Duration;
 import java.util.Arrays;
 import java.util.Random;
 import org.junit.jupiter.api.BeforeEach;
@@ -93,6 +95,17 @@ class BinFileReadFailureTest {
         assertNull(BinFileProbe.readBinBody(stranger, 0, r100.toString(), "R100"));
         assertNull(BinFileProbe.readBinHeader(new DataParam(), r100.toString(), "R100"));
         assertNull(BinFileProbe.readBinBody(new HeaderParam(), 0, r120.toString(), "R120"));
+    }
+
+    /** A FIFO with no writer would hold an ordinary open for ever. */
+    @Test
+    void aFifoIsRefusedAtOnce() throws IOException, InterruptedException {
+        Path fifo = dir.resolve("fifo");
+        assertEquals(0, new ProcessBuilder("mkfifo", fifo.toString()).inheritIO().start().waitFor());
+        assertTimeoutPreemptively(Duration.ofSeconds(1), () -> {
+            assertHeaderRefused(fifo, "R100");
+            assertRefused(fifo, 0, "R100");
+        });
     }
 
     @Test

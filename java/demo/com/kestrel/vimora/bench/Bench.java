@@ -3,75 +3,99 @@ package com.kestrel.vimora.bench;
 import com.kestrel.vimora.jni.JNIMakeBin;
 import com.kestrel.vimora.model.DataParam;
 import com.kestrel.vimora.model.HeaderParam;
+import java.io.BufferedReader;
 import java.io.IOException;
+import java.io.InputStreamReader;
+import java.lang.management.ManagementFactory;
+import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.util.ArrayList;
 import java.util.Arrays;
+import java.util.List;
 import java.util.Objects;
 
 /**
  * Times the bin-file methods on the largest files of both generations
- * against {@link PlainBinFile}, the same format in plain Java: makePanelBin
- * of a full file, readBinBody of every panel in it, readBinBody of the first
- * and of the last panel, and readBinHeader. Before timing, both writers must
- * have written byte-identical files and both readers must agree on every
- * panel. Both sides run in turns, so that they meet the same load. Prints
- * the median time per call of each side and their ratio (library / plain
- * Java; below 1 the library is faster).
+ * against {@link PlainBinFile}, a tight plain-Java writer and reader of the
+ * same format: makePanelBin of a full file, in a warm JVM and in young ones
+ * (a fresh JVM per sample, its first calls timed); the whole-file read a
+ * GUI does (readBinHeader, then readBinBody of every panel), warm and
+ * young; that read's cost per panel at 10, 100, 1000 and all panels;
+ * readBinBody of the first and of the last panel, and readBinHeader.
+ * Before timing, both writers must have written byte-identical files and
+ * both readers must agree on every panel. Both sides run in turns, so that
+ * they meet the same load. Prints the median time per call of each side
+ * and their ratio (library / plain Java; below 1 the library is faster).
+ *
+ * Arguments: the folders to run in (default: /dev/shm, or the temporary
+ * folder). A folder on a disk pays the disk's syncs in every make, so its
+ * makes run fewer times.
  */
 public final class Bench {
     private static final int MAKE_WARMUP = 150;
     private static final int MAKE_RUNS = 60;
-    private static final int READ_ALL_WARMUP = 3;
+    private static final int DISK_MAKE_WARMUP = 10;
+    private static final int DISK_MAKE_RUNS = 21;
+    private static final int READ_ALL_WARMUP = 5;
     private static final int READ_ALL_RUNS = 11;
     private static final int SINGLE_BATCH = 400;
     private static final int SINGLE_RUNS = 9;
+    /** Fresh JVMs per young figure, and the calls each times. */
+    private static final int YOUNG_JVMS = 5;
+    private static final int YOUNG_CALLS = 5;
+    private static final int[] PER_PANEL_COUNTS = {10, 100, 1000};
 
     private final JNIMakeBin jni = new JNIMakeBin();
 
     private Bench() {}
 
-    public static void main(String[] args) throws IOException {
-        Path dir = scratchDirectory();
+    public static void main(String[] args) throws IOException, InterruptedException {
+        if (args.length > 0 && args[0].equals("--young")) {
+            young(args);
+            return;
+        }
         boolean i386 = "32".equals(System.getProperty("sun.arch.data.model"));
-        System.out.printf("%s JVM (%s-bit), files in %s%s%n", System.getProperty("os.arch"),
-                System.getProperty("sun.arch.data.model"), dir.getParent(),
-                i386 && "emulated".equals(System.getProperty("makebin.i386"))
-                        ? "  (emulated i386: not comparable with native figures)" : "");
-        System.out.printf("%-34s %14s %14s %8s%n", "operation", "library", "plain Java", "ratio");
-        try {
-            Bench bench = new Bench();
-            bench.run(dir, "R100", 1599);
-            bench.run(dir, "R120", 1226);
-        } finally {
-            try (var files = Files.list(dir)) {
-                for (Path p : files.toArray(Path[]::new)) Files.delete(p);
+        List<Path> roots = new ArrayList<>();
+        for (String arg : args) roots.add(Path.of(arg));
+        if (roots.isEmpty()) roots.add(defaultRoot());
+        Bench bench = new Bench();
+        for (Path root : roots) {
+            Path dir = Files.createTempDirectory(root, "makebin-bench");
+            boolean tmpfs = Files.getFileStore(dir).type().equals("tmpfs");
+            System.out.printf("%s JVM (%s-bit), files in %s (%s)%s%n", System.getProperty("os.arch"),
+                    System.getProperty("sun.arch.data.model"), root, Files.getFileStore(dir).type(),
+                    i386 && "emulated".equals(System.getProperty("makebin.i386"))
+                            ? "  (emulated i386: not comparable with native figures)" : "");
+            System.out.printf("%-40s %14s %14s %8s%n", "operation", "library", "plain Java", "ratio");
+            try {
+                bench.run(dir, "R100", 1599, tmpfs);
+                bench.run(dir, "R120", 1226, tmpfs);
+            } finally {
+                try (var files = Files.list(dir)) {
+                    for (Path p : files.toArray(Path[]::new)) Files.delete(p);
+                }
+                Files.delete(dir);
             }
-            Files.delete(dir);
         }
     }
 
     /** tmpfs where there is one, so that the figures measure the code, not a disk. */
-    private static Path scratchDirectory() throws IOException {
+    private static Path defaultRoot() {
         Path shm = Path.of("/dev/shm");
-        if (Files.isDirectory(shm) && Files.isWritable(shm)) {
-            return Files.createTempDirectory(shm, "makebin-bench");
-        }
-        return Files.createTempDirectory("makebin-bench");
+        if (Files.isDirectory(shm) && Files.isWritable(shm)) return shm;
+        return Path.of(System.getProperty("java.io.tmpdir"));
     }
 
     private interface Call {
         void run() throws IOException;
     }
 
-    private void run(Path dir, String chip, int count) throws IOException {
+    private void run(Path dir, String chip, int count, boolean tmpfs)
+            throws IOException, InterruptedException {
         boolean r120 = chip.equals("R120");
-        DataParam[] panels = new DataParam[count];
-        for (int i = 0; i < count; ++i) panels[i] = panel(i);
-        HeaderParam header = new HeaderParam();
-        header.enMedia = 1;
-        header.u32Addr = 0x100000;
-        header.u32TotalNum = count;
+        DataParam[] panels = panels(count);
+        HeaderParam header = header(count);
         String lib = dir.resolve("library-" + chip + ".bin").toString();
         Path plain = dir.resolve("plain-" + chip + ".bin");
 
@@ -80,25 +104,20 @@ public final class Bench {
         sameBytes(Path.of(lib), plain);
         sameReads(lib, plain, chip, count, r120);
 
-        double[] make = medians(MAKE_WARMUP, MAKE_RUNS, 1,
+        double[] make = medians(tmpfs ? MAKE_WARMUP : DISK_MAKE_WARMUP, tmpfs ? MAKE_RUNS : DISK_MAKE_RUNS, 1,
                 () -> check(jni.makePanelBin(header, panels, lib, chip) == 0, "make"),
                 () -> PlainBinFile.write(plain, header, panels, r120));
         row(String.format("makePanelBin, %d %s panels", count, chip), make, "ms");
+        row("  in a young JVM", youngMedians(dir, "make", chip, count), "ms");
+
+        double[] all = medians(READ_ALL_WARMUP, READ_ALL_RUNS, 1, readAll(lib, plain, chip, count, r120),
+                readAllPlain(plain, count, r120));
+        row(String.format("whole-file read, %d %s panels", count, chip), all, "ms");
+        row("  in a young JVM", youngMedians(dir, "read", chip, count), "ms");
+        for (int n : PER_PANEL_COUNTS) perPanel(dir, chip, n, r120);
+        row(String.format("  per panel, %d panels", count), new double[] {all[0] / count, all[1] / count}, "us");
 
         DataParam target = new DataParam();
-        double[] all = medians(READ_ALL_WARMUP, READ_ALL_RUNS, count, () -> {
-            for (int i = 0; i < count; ++i) {
-                check(jni.readBinBody(target, i, lib, chip) == target
-                        && target.u32PanelWidth == 1920 + i, "read");
-            }
-        }, () -> {
-            for (int i = 0; i < count; ++i) {
-                check(PlainBinFile.readBody(plain, i, r120, target) == target
-                        && target.u32PanelWidth == 1920 + i, "plain read");
-            }
-        });
-        row("readBinBody, every " + chip + " panel", all, "us");
-
         for (int index : new int[] {0, count - 1}) {
             double[] one = medians(SINGLE_RUNS, SINGLE_RUNS, SINGLE_BATCH, () -> {
                 for (int k = 0; k < SINGLE_BATCH; ++k)
@@ -119,6 +138,108 @@ public final class Bench {
                 check(PlainBinFile.readHeader(plain, h) == h && h.u32TotalNum == count, "plain header");
         });
         row("readBinHeader, " + chip + " file", head, "us");
+    }
+
+    /** The whole-file read of files of {@code n} panels, per panel. */
+    private void perPanel(Path dir, String chip, int n, boolean r120) throws IOException {
+        DataParam[] panels = panels(n);
+        HeaderParam header = header(n);
+        String lib = dir.resolve("library-" + chip + "-" + n + ".bin").toString();
+        Path plain = dir.resolve("plain-" + chip + "-" + n + ".bin");
+        check(jni.makePanelBin(header, panels, lib, chip) == 0, "makePanelBin");
+        PlainBinFile.write(plain, header, panels, r120);
+        double[] all = medians(READ_ALL_WARMUP, READ_ALL_RUNS, n, readAll(lib, plain, chip, n, r120),
+                readAllPlain(plain, n, r120));
+        row(String.format("  per panel, %d panels", n), all, "us");
+    }
+
+    /** What a GUI opening a file does: the header, then every panel. */
+    private Call readAll(String lib, Path plain, String chip, int count, boolean r120) {
+        HeaderParam h = new HeaderParam();
+        DataParam target = new DataParam();
+        return () -> {
+            check(jni.readBinHeader(h, lib, chip) == h && h.u32TotalNum == count, "header");
+            for (int i = 0; i < count; ++i) {
+                check(jni.readBinBody(target, i, lib, chip) == target
+                        && target.u32PanelWidth == 1920 + i, "read");
+            }
+        };
+    }
+
+    private static Call readAllPlain(Path plain, int count, boolean r120) {
+        HeaderParam h = new HeaderParam();
+        DataParam target = new DataParam();
+        return () -> {
+            check(PlainBinFile.readHeader(plain, h) == h && h.u32TotalNum == count, "plain header");
+            for (int i = 0; i < count; ++i) {
+                check(PlainBinFile.readBody(plain, i, r120, target) == target
+                        && target.u32PanelWidth == 1920 + i, "plain read");
+            }
+        };
+    }
+
+    /**
+     * Medians over YOUNG_JVMS fresh JVMs of this one's kind, each timing its
+     * first YOUNG_CALLS calls of the operation ("make" or "read") in turns.
+     */
+    private static double[] youngMedians(Path dir, String operation, String chip, int count)
+            throws IOException, InterruptedException {
+        double[] lib = new double[YOUNG_JVMS];
+        double[] java = new double[YOUNG_JVMS];
+        List<String> command = new ArrayList<>();
+        command.add(ProcessHandle.current().info().command().orElse("java"));
+        command.addAll(ManagementFactory.getRuntimeMXBean().getInputArguments());
+        command.addAll(List.of("-cp", System.getProperty("java.class.path"), Bench.class.getName(),
+                "--young", operation, chip, Integer.toString(count), dir.toString()));
+        for (int k = 0; k < YOUNG_JVMS; ++k) {
+            Process child = new ProcessBuilder(command).redirectErrorStream(true).start();
+            String line;
+            StringBuilder output = new StringBuilder();
+            try (BufferedReader out = new BufferedReader(
+                    new InputStreamReader(child.getInputStream(), StandardCharsets.UTF_8))) {
+                while ((line = out.readLine()) != null) output.append(line).append('\n');
+            }
+            check(child.waitFor() == 0, "young JVM: " + output);
+            String[] figures = output.toString().trim().split("\\s+");
+            lib[k] = Double.parseDouble(figures[figures.length - 2]);
+            java[k] = Double.parseDouble(figures[figures.length - 1]);
+        }
+        Arrays.sort(lib);
+        Arrays.sort(java);
+        return new double[] {lib[YOUNG_JVMS / 2], java[YOUNG_JVMS / 2]};
+    }
+
+    /** In a fresh JVM: prints the medians (ms) of its first calls of each side. */
+    private static void young(String[] args) throws IOException {
+        String operation = args[1];
+        String chip = args[2];
+        int count = Integer.parseInt(args[3]);
+        Path dir = Path.of(args[4]);
+        boolean r120 = chip.equals("R120");
+        Bench bench = new Bench();
+        DataParam[] panels = panels(count);
+        HeaderParam header = header(count);
+        long id = ProcessHandle.current().pid();
+        String lib = dir.resolve("young-library-" + id + ".bin").toString();
+        Path plain = dir.resolve("young-plain-" + id + ".bin");
+        try {
+            Call library;
+            Call java;
+            if (operation.equals("make")) {
+                library = () -> check(bench.jni.makePanelBin(header, panels, lib, chip) == 0, "make");
+                java = () -> PlainBinFile.write(plain, header, panels, r120);
+            } else {
+                check(bench.jni.makePanelBin(header, panels, lib, chip) == 0, "make");
+                PlainBinFile.write(plain, header, panels, r120);
+                library = bench.readAll(lib, plain, chip, count, r120);
+                java = readAllPlain(plain, count, r120);
+            }
+            double[] medians = medians(0, YOUNG_CALLS, 1, library, java);
+            System.out.printf("%.6f %.6f%n", medians[0], medians[1]);
+        } finally {
+            Files.deleteIfExists(Path.of(lib));
+            Files.deleteIfExists(plain);
+        }
     }
 
     /**
@@ -152,8 +273,8 @@ public final class Bench {
     /** One line: both medians (in ms, or in us) and their ratio. */
     private static void row(String what, double[] ms, String unit) {
         double scale = unit.equals("ms") ? 1 : 1000;
-        String format = unit.equals("ms") ? "%10.3f %s" : "%10.1f %s";
-        System.out.printf("%-34s %14s %14s %7.2fx%n", what,
+        String format = unit.equals("ms") ? "%10.3f %s" : "%10.2f %s";
+        System.out.printf("%-40s %14s %14s %7.2fx%n", what,
                 String.format(format, ms[0] * scale, unit), String.format(format, ms[1] * scale, unit),
                 ms[0] / ms[1]);
     }
@@ -166,13 +287,20 @@ public final class Bench {
                 + x.length + " and " + y.length + ")");
     }
 
-    /** Both readers give the same panel for every index. */
+    /** Both readers give the same header and the same panel for every index. */
     private void sameReads(String lib, Path plain, String chip, int count, boolean r120) throws IOException {
+        HeaderParam x = jni.readBinHeader(new HeaderParam(), lib, chip);
+        HeaderParam y = PlainBinFile.readHeader(plain, new HeaderParam());
+        check(x != null && y != null && x.enMedia == y.enMedia && x.u32Addr == y.u32Addr
+                && x.u32TotalNum == y.u32TotalNum && x.u32Index == y.u32Index, "both readers agree on the header");
         for (int i = 0; i < count; ++i) {
             DataParam a = jni.readBinBody(new DataParam(), i, lib, chip);
             DataParam b = PlainBinFile.readBody(plain, i, r120, new DataParam());
             check(a != null && b != null && samePanel(a, b), "both readers agree on panel " + i);
         }
+        check(jni.readBinBody(new DataParam(), count, lib, chip) == null
+                && PlainBinFile.readBody(plain, count, r120, new DataParam()) == null,
+                "both readers find no panel past the last");
     }
 
     private static boolean samePanel(DataParam a, DataParam b) {
@@ -187,6 +315,20 @@ public final class Bench {
         } catch (IllegalAccessException e) {
             throw new IllegalStateException(e);
         }
+    }
+
+    private static HeaderParam header(int count) {
+        HeaderParam header = new HeaderParam();
+        header.enMedia = 1;
+        header.u32Addr = 0x100000;
+        header.u32TotalNum = count;
+        return header;
+    }
+
+    private static DataParam[] panels(int count) {
+        DataParam[] panels = new DataParam[count];
+        for (int i = 0; i < count; ++i) panels[i] = panel(i);
+        return panels;
     }
 
     /** A panel whose every kind of field holds something, options varied. */

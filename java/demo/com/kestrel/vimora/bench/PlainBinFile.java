@@ -3,21 +3,25 @@ package com.kestrel.vimora.bench;
 import com.kestrel.vimora.model.DataParam;
 import com.kestrel.vimora.model.HeaderParam;
 import java.io.IOException;
-import java.io.RandomAccessFile;
 import java.nio.ByteBuffer;
 import java.nio.ByteOrder;
-import java.nio.charset.StandardCharsets;
+import java.nio.channels.FileChannel;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.nio.file.StandardCopyOption;
+import java.nio.file.StandardOpenOption;
 
 /**
  * The yardstick of the benchmark: the same bin file format written and read
- * in straightforward Java, with no native code. The writer puts each field
- * into a ByteBuffer and writes the file in one call; the reader reads the
- * whole file per call and walks its tables and keys with the same checks as
- * the library (magic, bytes in use, exact names, value size). Option
- * identifiers are translated exactly as the library does, so both sides
- * write the same bytes and the bench can check that they do.
+ * by tight plain Java, with no native code. The writer puts each field into
+ * one direct buffer that it keeps, writes it with one channel write to a
+ * temporary file, forces it, moves it over the target and forces the
+ * folder: the durability the library gives. The reader knows where the
+ * writer puts panel i and reads its key record with one positional read,
+ * checking the key's name and size; the header is one read of the fixed
+ * part, its names and sizes checked. Option identifiers are translated
+ * exactly as the library does, so both sides write the same bytes and the
+ * bench can check that they do. Not for two threads at once.
  */
 final class PlainBinFile {
     static final int FILE_SIZE = 819200;
@@ -55,11 +59,20 @@ final class PlainBinFile {
 
     // ------------------------------------------------------------------ writer
 
+    private static final ByteBuffer IMAGE =
+            ByteBuffer.allocateDirect(FILE_SIZE).order(ByteOrder.LITTLE_ENDIAN);
+    private static final byte[] ZEROS = new byte[64 * 1024];
+    /** Bytes of IMAGE the last image wrote, all others zero. */
+    private static int dirty = 0;
+
     static void write(Path file, HeaderParam header, DataParam[] panels, boolean r120)
             throws IOException {
         int body = r120 ? R120_BODY : R100_BODY;
         int keys = panels.length * (36 + body);
-        ByteBuffer b = ByteBuffer.allocate(FILE_SIZE).order(ByteOrder.LITTLE_ENDIAN);
+        ByteBuffer b = IMAGE;
+        // Texts and arrays write only what they hold: the last image's bytes go first.
+        for (int at = 0; at < dirty; at += ZEROS.length) b.put(at, ZEROS, 0, Math.min(ZEROS.length, dirty - at));
+        dirty = 132 + keys;
         b.put(0, (byte) '#').put(1, (byte) '#').put(2, (byte) '#');
         b.putInt(4, 132 + keys);
         name(b, 8, "panelheader");
@@ -80,7 +93,17 @@ final class PlainBinFile {
             else putR100(b, at + 36, panels[i]);
             at += 36 + body;
         }
-        Files.write(file, b.array());
+        Path temporary = file.resolveSibling(file.getFileName() + ".tmp");
+        try (FileChannel out = FileChannel.open(temporary, StandardOpenOption.CREATE,
+                StandardOpenOption.WRITE, StandardOpenOption.TRUNCATE_EXISTING)) {
+            b.clear();
+            while (b.hasRemaining()) out.write(b);
+            out.force(true);
+        }
+        Files.move(temporary, file, StandardCopyOption.ATOMIC_MOVE, StandardCopyOption.REPLACE_EXISTING);
+        try (FileChannel folder = FileChannel.open(file.toAbsolutePath().getParent(), StandardOpenOption.READ)) {
+            folder.force(true);
+        }
     }
 
     private static void name(ByteBuffer b, int at, String name) {
@@ -234,73 +257,51 @@ final class PlainBinFile {
 
     // ------------------------------------------------------------------ reader
 
-    /** Panel {@code index} of the file into {@code p}, or null; the whole file is read. */
+    private static final ByteBuffer RECORD =
+            ByteBuffer.allocateDirect(36 + R120_BODY).order(ByteOrder.LITTLE_ENDIAN);
+
+    /** Panel {@code index} of the file into {@code p}, or null: its key record, read where the writer puts it. */
     static DataParam readBody(Path file, int index, boolean r120, DataParam p) throws IOException {
-        ByteBuffer b = load(file);
-        if (b == null) return null;
         int body = r120 ? R120_BODY : R100_BODY;
-        int at = find(b, "paneldatabody", "index" + index, body);
-        if (at < 0) return null;
-        if (r120) getR120(b, at, p);
-        else getR100(b, at, p);
+        ByteBuffer b = readAt(file, 132L + (long) index * (36 + body), 36 + body);
+        if (b == null || index < 0 || !nameIs(b, 0, "index" + index) || b.getInt(32) != body) return null;
+        if (r120) getR120(b, 36, p);
+        else getR100(b, 36, p);
         return p;
     }
 
+    /** The header, from one read of the magic, the header table and its key. */
     static HeaderParam readHeader(Path file, HeaderParam h) throws IOException {
-        ByteBuffer b = load(file);
-        if (b == null) return null;
-        int at = find(b, "panelheader", "header", 16);
-        if (at < 0) return null;
-        h.enMedia = b.getInt(at);
-        h.u32Addr = b.getInt(at + 4);
-        h.u32TotalNum = b.getInt(at + 8);
-        h.u32Index = b.getInt(at + 12);
+        ByteBuffer b = readAt(file, 0, 96);
+        if (b == null || b.get(0) != '#' || b.get(1) != '#' || b.get(2) != '#' || b.getInt(4) < 132
+                || b.getInt(4) > FILE_SIZE || !nameIs(b, 8, "panelheader") || b.getInt(40) != 52
+                || !nameIs(b, 44, "header") || b.getInt(76) != 16) return null;
+        h.enMedia = b.getInt(80);
+        h.u32Addr = b.getInt(84);
+        h.u32TotalNum = b.getInt(88);
+        h.u32Index = b.getInt(92);
         return h;
     }
 
-    /** The first 819200 bytes of the file, zero-padded; null without the magic. */
-    private static ByteBuffer load(Path file) throws IOException {
-        byte[] data = new byte[FILE_SIZE];
-        try (RandomAccessFile f = new RandomAccessFile(file.toFile(), "r")) {
-            int total = 0;
-            while (total < FILE_SIZE) {
-                int got = f.read(data, total, FILE_SIZE - total);
-                if (got < 0) break;
-                total += got;
+    /** {@code length} bytes at {@code at} in RECORD, or null where the file ends first. */
+    private static ByteBuffer readAt(Path file, long at, int length) throws IOException {
+        ByteBuffer b = RECORD;
+        b.clear().limit(length);
+        try (FileChannel in = FileChannel.open(file, StandardOpenOption.READ)) {
+            while (b.hasRemaining()) {
+                if (in.read(b, at + b.position()) < 0) return null;
             }
         }
-        ByteBuffer b = ByteBuffer.wrap(data).order(ByteOrder.LITTLE_ENDIAN);
-        if (data[0] != '#' || data[1] != '#' || data[2] != '#') return null;
-        int used = b.getInt(4);
-        return used >= 0 && used <= FILE_SIZE ? b : null;
+        return b;
     }
 
-    /** Value offset of the key, found as the library finds it, or -1. */
-    private static int find(ByteBuffer b, String table, String key, int size) {
-        int[] t = scan(b, 8, b.getInt(4), table);
-        if (t == null) return -1;
-        int[] k = scan(b, t[0], t[0] + t[1], key);
-        return k != null && k[1] == size ? k[0] : -1;
-    }
-
-    /** {body offset, size} of the first record whose name starts with the query, if exact. */
-    private static int[] scan(ByteBuffer b, int from, int end, String query) {
-        byte[] q = query.getBytes(StandardCharsets.US_ASCII);
-        int at = from;
-        while (at < end) {
-            if (end - at < 36) return null;
-            int size = b.getInt(at + 32);
-            int bodyAt = at + 36;
-            if (size < 0 || size > end - bodyAt) return null;
-            boolean prefix = true;
-            for (int k = 0; k < q.length && prefix; ++k) prefix = b.get(at + k) == q[k];
-            if (prefix) {
-                boolean exact = q.length == 31 || b.get(at + q.length) == 0;
-                return exact && bodyAt < end ? new int[] {bodyAt, size} : null;
-            }
-            at = bodyAt + size;
+    /** The 32-byte name at {@code at} is {@code name}, zero after it. */
+    private static boolean nameIs(ByteBuffer b, int at, String name) {
+        for (int k = 0; k < 32; ++k) {
+            int want = k < name.length() ? name.charAt(k) : 0;
+            if (b.get(at + k) != want) return false;
         }
-        return null;
+        return true;
     }
 
     private static void getShared(ByteBuffer b, int o, DataParam p) {
