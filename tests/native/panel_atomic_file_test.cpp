@@ -1,9 +1,11 @@
 // Whole-or-nothing file replacement: contents, permissions, and failures that
 // must leave the previous file exactly as it was.
 #include <errno.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -147,12 +150,12 @@ TEST_F(PanelAtomicFile, WriteStoppedHalfWayLeavesThePreviousFile) {
 
 // A disk that fails one call: the `nth` call (from 1) of kind `kind` fails
 // with `error`; every other call is the real one.
-enum class Call { kWrite, kFsync, kClose, kRename };
+enum class Call { kWrite, kFsync, kClose, kRename, kOpenDirectory };
 struct Fault {
     Call kind;
     int nth;
     int error;
-    int seen[4];
+    int seen[5];
 } gFault;
 
 bool FailsNow(Call kind) {
@@ -171,10 +174,17 @@ int FaultyClose(int fd) {
 int FaultyRename(const char* from, const char* to) {
     return FailsNow(Call::kRename) ? -1 : RealSysCalls().Rename(from, to);
 }
+int FaultyOpenFile(const char* path, int flags, mode_t mode) {
+    if ((flags & O_DIRECTORY) != 0 && FailsNow(Call::kOpenDirectory)) return -1;
+    return RealSysCalls().OpenFile(path, flags, mode);
+}
 
 // Each step of the replacement fails in turn. Until the rename the old file
-// stays; after it (the directory sync) the new one is in place. Either way
-// no temporary file is left and errno says why.
+// stays and the result is false; after it the new one is in place and the
+// result is true, whatever the directory sync or a close says. Either way no
+// temporary file is left, and after false errno says why. A directory that
+// may not be read (mode 0333) cannot be opened for its sync: the rename
+// goes ahead and is made durable by a sync of the file system instead.
 TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
     struct {
         const char* step;
@@ -186,10 +196,12 @@ TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
     } cases[] = {
         {"write", Call::kWrite, 1, ENOSPC, false, false},
         {"file sync", Call::kFsync, 1, EIO, false, false},
-        {"file close", Call::kClose, 1, EIO, false, false},
+        {"file close", Call::kClose, 1, EIO, true, true},
         {"rename", Call::kRename, 1, EXDEV, false, false},
-        {"directory sync", Call::kFsync, 2, EIO, false, true},
-        {"directory close", Call::kClose, 2, EIO, false, true},
+        {"directory open refused", Call::kOpenDirectory, 1, EACCES, true, true},
+        {"directory open, no descriptor left", Call::kOpenDirectory, 1, EMFILE, false, false},
+        {"directory sync", Call::kFsync, 2, EIO, true, true},
+        {"directory close", Call::kClose, 2, EIO, true, true},
         {"directory sync unsupported", Call::kFsync, 2, EINVAL, true, true},
     };
     SysCalls faulty = RealSysCalls();
@@ -197,9 +209,10 @@ TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
     faulty.Fsync = FaultyFsync;
     faulty.Close = FaultyClose;
     faulty.Rename = FaultyRename;
+    faulty.OpenFile = FaultyOpenFile;
     for (const auto& c : cases) {
         Write(Path("panel.bin"), "old contents");
-        gFault = {c.kind, c.nth, c.error, {0, 0, 0, 0}};
+        gFault = {c.kind, c.nth, c.error, {0, 0, 0, 0, 0}};
         errno = 0;
         bool written;
         {
@@ -213,6 +226,131 @@ TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
         EXPECT_EQ(c.newInPlace ? "new" : "old contents", Read(Path("panel.bin"))) << c.step;
         EXPECT_EQ(std::vector<std::string>{"panel.bin"}, Entries()) << c.step;
     }
+}
+
+// A directory with write and search but no read permission: the file is
+// replaced and the result says so. Root reads any directory, so a root run
+// makes the attempt in a child that has become nobody.
+TEST_F(PanelAtomicFile, WriteOnlyDirectoryIsReplacedAndSaysSo) {
+    const fs::path sub = dir / "write-only";
+    fs::create_directory(sub);
+    const std::string target = (sub / "panel.bin").string();
+    Write(target, "old contents");
+    const uid_t nobody = 65534;
+    if (geteuid() == 0) {
+        ASSERT_EQ(0, chmod(dir.c_str(), 0711));
+        ASSERT_EQ(0, chown(target.c_str(), nobody, nobody));
+    }
+    ASSERT_EQ(0, chmod(sub.c_str(), 0333));
+    pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0)) _exit(10);
+        _exit(ReplaceFileContents(target.c_str(), "new", 3) ? 0 : 11);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_EQ(0, chmod(sub.c_str(), 0755));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ("new", Read(target));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(sub), fs::directory_iterator()));
+}
+
+// Holds an flock on a file from another process, as a writer at work does.
+class LockHolder {
+public:
+    explicit LockHolder(const std::string& path) {
+        int ready[2];
+        if (pipe(ready) != 0 || pipe(m_release) != 0) return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            close(m_release[1]); // or the read below would never see the end
+            int fd = open(path.c_str(), O_RDONLY);
+            char byte = fd >= 0 && flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+            if (write(ready[1], &byte, 1) != 1) _exit(1);
+            _exit(read(m_release[0], &byte, 1) >= 0 ? 0 : 1); // until the pipe closes
+        }
+        close(ready[1]);
+        close(m_release[0]);
+        char byte = 'n';
+        m_locked = m_pid > 0 && read(ready[0], &byte, 1) == 1 && byte == 'y';
+        close(ready[0]);
+    }
+    ~LockHolder() {
+        close(m_release[1]);
+        if (m_pid > 0) waitpid(m_pid, nullptr, 0);
+    }
+    bool Locked() const { return m_locked; }
+
+private:
+    pid_t m_pid = -1;
+    int m_release[2] = {-1, -1};
+    bool m_locked = false;
+};
+
+// Temporaries beside the target: the next write removes those nobody holds
+// and keeps a live writer's, and leaves alone whatever is not a temporary
+// of this target.
+TEST_F(PanelAtomicFile, NextWriteRemovesStaleTemporariesOnly) {
+    const std::string first = ".panel.bin.0000000000000000.tmp";
+    const std::string other = ".panel.bin.0123456789abcdef.tmp";
+    const std::string notOurs[] = {".panel.bin.tmp", ".panel.bin.0123456789ABCDEF.tmp",
+                                   ".other.bin.0000000000000000.tmp"};
+    struct {
+        const char* what;
+        std::vector<std::string> planted;
+        std::vector<std::string> held;
+        std::vector<std::string> left;
+    } cases[] = {
+        {"under the first name", {first}, {}, {}},
+        {"under another name too", {first, other}, {}, {}},
+        {"a live writer's and a stale one", {first, other}, {first}, {first}},
+        {"not a temporary of this target", {notOurs[0], notOurs[1], notOurs[2], first}, {},
+         {notOurs[0], notOurs[1], notOurs[2]}},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(dir);
+        fs::create_directory(dir);
+        for (const auto& name : c.planted) Write(Path(name.c_str()), "left behind");
+        std::vector<std::unique_ptr<LockHolder>> holders;
+        for (const auto& name : c.held) {
+            holders.push_back(std::make_unique<LockHolder>(Path(name.c_str())));
+            ASSERT_TRUE(holders.back()->Locked()) << c.what;
+        }
+        EXPECT_TRUE(ReplaceFileContents(Path("panel.bin").c_str(), "new", 3)) << c.what;
+        EXPECT_EQ("new", Read(Path("panel.bin"))) << c.what;
+        std::vector<std::string> expected = c.left;
+        expected.push_back("panel.bin");
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(expected, Entries()) << c.what;
+    }
+}
+
+ssize_t StuckWrite(int, const void*, size_t) {
+    pause();
+    return -1;
+}
+
+// A writer killed half way leaves its temporary; the next write removes it.
+TEST_F(PanelAtomicFile, TemporaryOfAKilledWriterGoesAtTheNextWrite) {
+    Write(Path("panel.bin"), "old contents");
+    pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        SysCalls stuck = RealSysCalls();
+        stuck.Write = StuckWrite;
+        SysCallsOverride seam(stuck);
+        ReplaceFileContents(Path("panel.bin").c_str(), "new", 3);
+        _exit(1);
+    }
+    for (int i = 0; i < 500 && Entries().size() < 2; ++i) usleep(10000);
+    ASSERT_EQ(0, kill(child, SIGKILL));
+    ASSERT_EQ(child, waitpid(child, nullptr, 0));
+    ASSERT_EQ(2u, Entries().size()) << "the killed writer left its temporary";
+    EXPECT_EQ("old contents", Read(Path("panel.bin")));
+    EXPECT_TRUE(ReplaceFileContents(Path("panel.bin").c_str(), "newer", 5));
+    EXPECT_EQ(std::vector<std::string>{"panel.bin"}, Entries());
+    EXPECT_EQ("newer", Read(Path("panel.bin")));
 }
 
 }  // namespace
