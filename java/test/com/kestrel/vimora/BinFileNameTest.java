@@ -1,7 +1,7 @@
 package com.kestrel.vimora;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
-import static org.junit.jupiter.api.Assertions.assertFalse;
+import static org.junit.jupiter.api.Assertions.assertTrue;
 import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
 import com.kestrel.vimora.jni.JNIMakeBin;
@@ -18,116 +18,76 @@ import java.util.stream.Collectors;
 import java.util.stream.Stream;
 import org.junit.jupiter.api.io.TempDir;
 import org.junit.jupiter.params.ParameterizedTest;
-import org.junit.jupiter.params.provider.Arguments;
-import org.junit.jupiter.params.provider.MethodSource;
+import org.junit.jupiter.params.provider.CsvSource;
 
 /**
- * File names reach the file Java's own File means, in the locale and charset
- * settings of a JVM started for the case: a name the JVM's file-name encoding
- * cannot represent is refused (-1, null, nothing written), never turned into
- * '?' and so into another name.
+ * File names in the locale and charset settings of a JVM started for the case:
+ * a name the JVM's file-name encoding cannot represent is refused (-1, null,
+ * nothing written), never made into '?' and so into another file; any other
+ * name reaches the file Java's own File means.
  */
 class BinFileNameTest {
     @TempDir Path dir;
 
-    static Stream<Arguments> settings() {
-        String home = System.getProperty("java.home");
-        String jdk25 = "/usr/lib/jvm/temurin-25-jdk-amd64";
-        return Stream.of(
-                // A C locale: file names are ASCII; Java's File makes '?' of the rest.
-                Arguments.of("C locale", home, "C", List.of(),
-                        List.of("面板.bin", "其他.bin", "plain.bin"), List.of(false, false, true)),
-                // Default charset Latin-1, file names still UTF-8; a lone surrogate is no text.
-                Arguments.of("file.encoding=ISO-8859-1", home, "C.UTF-8",
-                        List.of("-Dfile.encoding=ISO-8859-1"),
-                        List.of("ü.bin", "面板.bin", "a\uD800.bin"), List.of(true, true, false)),
-                // Since JDK 18 the default charset is UTF-8 even where file names are ASCII.
-                Arguments.of("JDK 25, C locale", jdk25, "C", List.of(),
-                        List.of("ü.bin", "plain.bin"), List.of(false, true)));
-    }
-
-    @ParameterizedTest(name = "{0}")
-    @MethodSource("settings")
-    void namesReachTheFileJavasOwnFileMeans(String what, String javaHome, String locale,
-            List<String> options, List<String> names, List<Boolean> representable) throws Exception {
-        Path java = Path.of(javaHome, "bin", "java");
-        boolean emulated = !System.getenv().getOrDefault("MAKEBIN_I386_EMULATOR", "").isEmpty()
-                && "32".equals(System.getProperty("sun.arch.data.model"));
-        if (!javaHome.equals(System.getProperty("java.home"))) {
-            assumeTrue(Files.isExecutable(java) && "64".equals(System.getProperty("sun.arch.data.model")),
-                    what + ": needs " + java + " and the x86-64 library");
-        }
-        List<String> lines = runChild(java, emulated, locale, options, names);
-        List<String> expected = new ArrayList<>();
-        List<String> files = new ArrayList<>();
-        for (int i = 0; i < names.size(); i++) {
-            boolean ok = representable.get(i);
-            expected.add(i + " make " + (ok ? 0 : -1) + " read " + (ok ? "panel " + i : "null")
-                    + " header " + ok + " seen " + ok);
-            if (ok) files.add(names.get(i));
-        }
-        assertEquals(expected, lines, what);
-        try (Stream<Path> entries = Files.list(dir)) {
-            List<String> found = entries.map(p -> p.getFileName().toString()).sorted().collect(Collectors.toList());
-            assertEquals(files.stream().sorted().collect(Collectors.toList()), found, what);
-        }
-    }
-
-    private List<String> runChild(Path java, boolean emulated, String locale, List<String> options,
-            List<String> names) throws Exception {
+    // JDK ('' for this one), LC_ALL, a JVM option (-Xshare:auto changes nothing),
+    // and per name of Child.NAMES whether it is written (y) or refused (n).
+    @ParameterizedTest(name = "{0} LC_ALL={1} {2}")
+    @CsvSource({"'', C, -Xshare:auto, nnynn", "'', C.UTF-8, -Dfile.encoding=ISO-8859-1, yyyyn",
+                "/usr/lib/jvm/temurin-25-jdk-amd64, C, -Xshare:auto, nnynn"})
+    void namesMeanTheFileJavasOwnFileMeans(String jdk, String locale, String option, String written)
+            throws Exception {
+        boolean own = jdk.isEmpty(), jvm32 = "32".equals(System.getProperty("sun.arch.data.model"));
+        Path java = Path.of(own ? System.getProperty("java.home") : jdk, "bin", "java");
+        assumeTrue(own || (Files.isExecutable(java) && !jvm32), "needs " + java + " and the x86-64 library");
+        String emulator = System.getenv().getOrDefault("MAKEBIN_I386_EMULATOR", "");
         List<String> command = new ArrayList<>();
-        if (emulated) command.add(System.getenv("MAKEBIN_I386_EMULATOR"));
-        command.add(java.toString());
-        if (emulated) command.add("-Xint");
-        command.add("-Xcheck:jni");
-        command.add("-Djava.library.path=" + System.getProperty("java.library.path"));
-        command.addAll(options);
-        command.add("-cp");
-        command.add(location(JNIMakeBin.class) + File.pathSeparator + location(BinFileNameTest.class));
-        command.add(Child.class.getName());
-        command.add(dir.toString());
-        // Each name travels as its UTF-16 code units: the command line is bytes in the child's locale.
-        for (String name : names) {
-            command.add(name.chars().mapToObj(Integer::toString).collect(Collectors.joining(",")));
-        }
+        if (jvm32 && !emulator.isEmpty()) command.addAll(List.of(emulator, java.toString(), "-Xint"));
+        else command.add(java.toString());
+        command.addAll(List.of("-Xcheck:jni", option, "-Djava.library.path=" + System.getProperty("java.library.path"),
+                "-cp", location(JNIMakeBin.class) + File.pathSeparator + location(Child.class),
+                Child.class.getName(), dir.toString()));
         ProcessBuilder builder = new ProcessBuilder(command).redirectErrorStream(true);
         builder.environment().put("LC_ALL", locale);
-        Process process = builder.start();
-        String out = new String(process.getInputStream().readAllBytes(), StandardCharsets.US_ASCII);
-        assertEquals(true, process.waitFor(600, TimeUnit.SECONDS), "child JVM did not end");
-        assertFalse(out.contains("WARNING in native method"), out);
-        assertEquals(0, process.exitValue(), out);
-        // Newer JVMs warn about native access on their own lines.
-        return out.lines().filter(line -> line.matches("\\d+ make .*")).collect(Collectors.toList());
+        Process child = builder.start();
+        String out = new String(child.getInputStream().readAllBytes(), StandardCharsets.US_ASCII);
+        assertTrue(child.waitFor(600, TimeUnit.SECONDS) && child.exitValue() == 0
+                && !out.contains("WARNING in native method"), out);
+
+        List<String> expected = new ArrayList<>(), files = new ArrayList<>();
+        for (int i = 0; i < Child.NAMES.length; i++) {
+            boolean made = written.charAt(i) == 'y';
+            expected.add(i + (made ? " 0 panel " + i + " true true" : " -1 null false false"));
+            if (made) files.add(Child.NAMES[i]);
+        }
+        // Newer JVMs warn about native access on lines of their own.
+        assertEquals(expected, out.lines().filter(l -> l.matches("\\d .*")).collect(Collectors.toList()));
+        try (Stream<Path> entries = Files.list(dir)) {
+            assertEquals(files.stream().sorted().collect(Collectors.toList()),
+                    entries.map(p -> p.getFileName().toString()).sorted().collect(Collectors.toList()));
+        }
     }
 
     private static String location(Class<?> type) throws Exception {
         return Path.of(type.getProtectionDomain().getCodeSource().getLocation().toURI()).toString();
     }
 
-    /** Makes one file per name, then reads each back and asks Java's File about it. */
+    /** Makes a file per name, then reads each back and asks Java's File about it. */
     public static final class Child {
+        static final String[] NAMES = {"面板.bin", "其他.bin", "plain.bin", "ü.bin", "a\uD800.bin"};
+
         public static void main(String[] args) {
             JNIMakeBin jni = new JNIMakeBin();
-            List<String> paths = new ArrayList<>();
-            for (int i = 1; i < args.length; i++) {
-                StringBuilder name = new StringBuilder();
-                for (String unit : args[i].split(",")) name.append((char) Integer.parseInt(unit));
-                paths.add(args[0] + File.separator + name);
-            }
-            int[] made = new int[paths.size()];
-            for (int i = 0; i < paths.size(); i++) {
+            int[] made = new int[NAMES.length];
+            for (int i = 0; i < NAMES.length; i++) {
                 DataParam panel = new DataParam();
                 panel.chName = "panel " + i;
-                HeaderParam header = new HeaderParam();
-                header.u32TotalNum = 1;
-                made[i] = jni.makePanelBin(header, new DataParam[] {panel}, paths.get(i), "R100");
+                made[i] = jni.makePanelBin(new HeaderParam(), new DataParam[] {panel}, args[0] + "/" + NAMES[i], "R100");
             }
-            for (int i = 0; i < paths.size(); i++) {
-                DataParam back = jni.readBinBody(new DataParam(), 0, paths.get(i), "R100");
-                boolean header = jni.readBinHeader(new HeaderParam(), paths.get(i), "R100") != null;
-                System.out.println(i + " make " + made[i] + " read " + (back == null ? "null" : back.chName)
-                        + " header " + header + " seen " + new File(paths.get(i)).isFile());
+            for (int i = 0; i < NAMES.length; i++) {
+                String path = args[0] + "/" + NAMES[i];
+                DataParam back = jni.readBinBody(new DataParam(), 0, path, "R100");
+                System.out.println(i + " " + made[i] + " " + (back == null ? "null" : back.chName) + " "
+                        + (jni.readBinHeader(new HeaderParam(), path, "R100") != null) + " " + new File(path).isFile());
             }
         }
     }
