@@ -299,27 +299,4 @@ TEST_F(PanelAtomicFile, NextWriteRemovesStaleTemporariesOnly) {
     }
 }
 
-ssize_t StuckWrite(int, const void*, size_t) {
-    pause();
-    return -1;
-}
-
-// A writer killed half way leaves its temporary; the next write removes it.
-TEST_F(PanelAtomicFile, TemporaryOfAKilledWriterGoesAtTheNextWrite) {
-    Write(Path("panel.bin"), "old contents");
-    pid_t child = fork();
-    if (child == 0) {
-        SysCalls stuck = RealSysCalls();
-        stuck.Write = StuckWrite;
-        SysCallsOverride seam(stuck);
-        _exit(ReplaceFileContents(Path("panel.bin").c_str(), "new", 3));
-    }
-    for (int i = 0; i < 500 && Entries().size() < 2; ++i) usleep(10000);
-    ASSERT_EQ(0, kill(child, SIGKILL));
-    ASSERT_EQ(child, waitpid(child, nullptr, 0));
-    ASSERT_EQ(2u, Entries().size()) << "the killed writer left its temporary";
-    EXPECT_TRUE(ReplaceFileContents(Path("panel.bin").c_str(), "newer", 5));
-    EXPECT_EQ(std::vector<std::string>{"panel.bin"}, Entries());
-}
-
 }  // namespace
