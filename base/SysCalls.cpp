@@ -1,6 +1,7 @@
 /* The real system calls behind the table, and the switch tests use. */
 #include "base/SysCalls.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -21,6 +22,14 @@ int RealFstat(int fd, struct stat* st) { return fstat(fd, st); }
 
 ssize_t RealPread(int fd, void* buf, size_t n, off_t offset) { return pread(fd, buf, n, offset); }
 
+int RealLstat(const char* path, struct stat* st) { return lstat(path, st); }
+
+int RealStat(const char* path, struct stat* st) { return stat(path, st); }
+
+int RealAccess(const char* path, int mode) { return faccessat(AT_FDCWD, path, mode, AT_EACCESS); }
+
+ssize_t RealReadDirectory(int fd, void* buf, size_t n) { return getdents64(fd, buf, n); }
+
 int RealSetStatusFlags(int fd, int flags) { return fcntl(fd, F_SETFL, flags); }
 
 /* CLOCK_MONOTONIC cannot fail with a valid pointer; a zero time would only
@@ -37,6 +46,7 @@ const SysCalls kReal = {
     RealOpen,  close,       read,    write,      poll, tcgetattr, tcsetattr, tcflush,
     RealSetStatusFlags, flock, socket, connect, getsockopt, send, recv,     MonotonicMs,
     RealOpenFile, RealFstat, RealPread, fsync, rename, unlink,
+    RealLstat, RealStat, RealAccess, syncfs, fchown, fchmod, RealReadDirectory,
 };
 
 std::atomic<const SysCalls*> gInUse(&kReal);

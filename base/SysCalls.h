@@ -39,6 +39,15 @@ struct SysCalls {
     int (*Fsync)(int fd);
     int (*Rename)(const char* from, const char* to);
     int (*Unlink)(const char* path);
+    int (*Lstat)(const char* path, struct stat* st);
+    int (*Stat)(const char* path, struct stat* st);
+    /* faccessat(AT_FDCWD, path, mode, AT_EACCESS): the effective ids. */
+    int (*Access)(const char* path, int mode);
+    int (*Syncfs)(int fd);
+    int (*Fchown)(int fd, uid_t owner, gid_t group);
+    int (*Fchmod)(int fd, mode_t mode);
+    /* getdents64: directory entries as struct dirent64 records. */
+    ssize_t (*ReadDirectory)(int fd, void* buf, size_t n);
 };
 
 /* The table in use. */

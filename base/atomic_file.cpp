@@ -1,5 +1,8 @@
 /* Whole-or-nothing replacement of a file: temporary file beside the target,
- * checked write, fsync, rename, directory fsync. */
+ * checked write, fsync, rename, directory fsync. Each system call is one the
+ * replacement needs: the common case is lstat, open, flock, fstat, write,
+ * fsync, open of the directory, rename, fsync of the directory, two closes,
+ * and the two signal mask changes around the write. */
 #include "base/atomic_file.h"
 
 #include <errno.h>
@@ -10,13 +13,12 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/random.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include "base/SysCalls.h"
 #include "base/file_io.h"
+#include "base/temp_file.h"
 
 namespace {
 
@@ -39,17 +41,6 @@ bool CopyPath(char (&out)[PATH_MAX], const char* text) {
     return true;
 }
 
-/* fopen writes through a symbolic link; so do we, and the link survives. */
-bool ResolveTarget(const char* path, Target* target) {
-    struct stat st;
-    if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode)) return CopyPath(target->path, path);
-    char* resolved = realpath(path, nullptr);
-    if (resolved == nullptr) return false;
-    bool copied = CopyPath(target->path, resolved);
-    free(resolved);
-    return copied;
-}
-
 bool SplitDirectory(Target* target) {
     const char* slash = strrchr(target->path, '/');
     if (slash == nullptr) {
@@ -66,122 +57,98 @@ bool SplitDirectory(Target* target) {
     return false;
 }
 
+/* One lstat answers for the common target, a plain file or none. fopen
+ * writes through a symbolic link; so do we, and the link survives: only a
+ * link costs its resolution and a stat of the file it names. */
 bool InspectTarget(const char* path, Target* target) {
-    if (!ResolveTarget(path, target) || !SplitDirectory(target)) return false;
-    target->exists = stat(target->path, &target->old) == 0;
-    if (!target->exists) return errno == ENOENT;
+    struct stat st;
+    bool found = Sys().Lstat(path, &st) == 0;
+    if (!found && errno != ENOENT) return false;
+    if (found && S_ISLNK(st.st_mode)) {
+        char* resolved = realpath(path, nullptr);
+        if (resolved == nullptr) return false;
+        bool copied = CopyPath(target->path, resolved);
+        free(resolved);
+        if (!copied) return false;
+        found = Sys().Stat(target->path, &st) == 0;
+        if (!found && errno != ENOENT) return false;
+    } else if (!CopyPath(target->path, path)) {
+        return false;
+    }
+    if (!SplitDirectory(target)) return false;
+    target->exists = found;
+    if (!found) return true;
+    target->old = st;
     /* Renaming over a device, a pipe or a directory would destroy it. */
-    if (!S_ISREG(target->old.st_mode)) {
-        errno = EINVAL;
-        return false;
-    }
-    /* fopen refuses a file the caller may not write; so does the rename. */
-    return faccessat(AT_FDCWD, target->path, W_OK, AT_EACCESS) == 0;
+    if (S_ISREG(st.st_mode)) return true;
+    errno = EINVAL;
+    return false;
 }
 
-unsigned long long RandomBits() {
-    unsigned long long bits;
-    if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof bits))
-        return bits;
-    /* No entropy yet (early boot): a name that is merely unlikely to clash
-     * still works, since the exclusive open refuses any clash. */
-    struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<unsigned long long>(now.tv_nsec) ^
-           static_cast<unsigned long long>(getpid()) << 32;
+/* fopen refuses a file the caller may not write; so does the replacement.
+ * The owner of a file with its owner-write bit may write it (an ACL never
+ * restricts the owner), which the temporary's owner shows at no cost;
+ * anyone else asks the kernel. */
+bool MayWrite(const Target& target, const struct stat& temp) {
+    if (target.old.st_uid == temp.st_uid && (target.old.st_mode & S_IWUSR) != 0) return true;
+    return Sys().Access(target.path, W_OK) == 0;
 }
-
-/* A temporary file in the target's directory, removed unless renamed. */
-class TempFile {
-public:
-    TempFile() = default;
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
-        int error = errno; /* the caller reports why it gave up, not the clean-up */
-        if (m_fd >= 0) Sys().Close(m_fd);
-        if (m_path[0] != '\0') Sys().Unlink(m_path);
-        errno = error;
-    }
-
-    /* Created exclusively with mode 0666, so the umask and a default ACL
-     * apply exactly as they would to fopen's new file. */
-    bool Create(const Target& target) {
-        for (int attempt = 0; attempt < 16; ++attempt) {
-            int length = snprintf(m_path, sizeof m_path, "%s/.%.64s.%016llx.tmp", target.dir,
-                                  target.base, RandomBits());
-            if (length < 0 || static_cast<size_t>(length) >= sizeof m_path) {
-                m_path[0] = '\0';
-                errno = ENAMETOOLONG;
-                return false;
-            }
-            m_fd = OpenRetrying(m_path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd >= 0) return true;
-            int error = errno;
-            m_path[0] = '\0'; /* someone else's file, or none: never unlink it */
-            errno = error;
-            if (error != EEXIST) return false;
-        }
-        return false;
-    }
-
-    int Fd() const { return m_fd; }
-
-    bool Close() {
-        int fd = m_fd;
-        m_fd = -1;
-        return Sys().Close(fd) == 0;
-    }
-
-    bool RenameOver(const char* path) {
-        if (Sys().Rename(m_path, path) != 0) return false;
-        m_path[0] = '\0';
-        return true;
-    }
-
-private:
-    int m_fd = -1;
-    char m_path[PATH_MAX] = "";
-};
 
 /* The replacement of an existing file looks like the file fopen would have
- * rewritten in place: same mode and, where the caller may set it, owner. */
-bool KeepOwnership(int fd, const struct stat& old) {
-    /* Only a privileged caller may give a file away: anyone else's
-     * replacement stays theirs, which is no reason to fail. */
-    if (fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM) return false;
-    return fchmod(fd, old.st_mode & 07777) == 0;
+ * rewritten in place: same mode and, where the caller may set it, owner.
+ * The temporary was created with the old mode, so only another owner, a
+ * set-group-id directory or a umask that took bits away costs a call. */
+bool KeepOwnership(int fd, const struct stat& old, const struct stat& temp) {
+    bool chowned = false;
+    if (temp.st_uid != old.st_uid || temp.st_gid != old.st_gid) {
+        /* Only a privileged caller may give a file away: anyone else's
+         * replacement stays theirs, which is no reason to fail. */
+        chowned = Sys().Fchown(fd, old.st_uid, old.st_gid) == 0;
+        if (!chowned && errno != EPERM) return false;
+    }
+    /* A change of owner clears the set-user-id and set-group-id bits. */
+    if (!chowned && (temp.st_mode & 07777) == (old.st_mode & 07777)) return true;
+    return Sys().Fchmod(fd, old.st_mode & 07777) == 0;
 }
 
 /* A write beyond the file size limit raises SIGXFSZ, whose default action
  * ends the process. Blocked for this thread, the signal stays pending and
- * write fails with EFBIG instead; the guard then takes the pending signal
- * away so that restoring the mask does not deliver it. */
+ * write fails with EFBIG instead; after a failed write the guard takes the
+ * pending signal away so that restoring the mask does not deliver it. */
 class FileSizeSignalGuard {
 public:
     FileSizeSignalGuard() {
         sigemptyset(&m_set);
         sigaddset(&m_set, SIGXFSZ);
         m_active = pthread_sigmask(SIG_BLOCK, &m_set, &m_old) == 0;
+        /* Only a caller that blocks the signal itself can have one pending
+         * already; that one is the caller's and stays. */
         sigset_t pending;
-        m_wasPending = m_active && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+        m_wasPending = m_active && sigismember(&m_old, SIGXFSZ) == 1 &&
+                       sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
     }
     FileSizeSignalGuard(const FileSizeSignalGuard&) = delete;
     FileSizeSignalGuard& operator=(const FileSizeSignalGuard&) = delete;
     ~FileSizeSignalGuard() {
         if (!m_active) return;
         int error = errno;
-        if (!m_wasPending) {
-            const struct timespec now = {0, 0};
-            /* EAGAIN when none was raised: nothing to take away. */
-            while (sigtimedwait(&m_set, nullptr, &now) == SIGXFSZ) {
-            }
-        }
         pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
         errno = error;
     }
 
     bool Active() const { return m_active; }
+
+    /* After a failed write: the kernel raises SIGXFSZ only with EFBIG, so
+     * a write that succeeded needs no look at the pending signals. */
+    void AbsorbRaised() {
+        if (m_wasPending) return;
+        int error = errno;
+        const struct timespec now = {0, 0};
+        /* EAGAIN when none was raised: nothing to take away. */
+        while (sigtimedwait(&m_set, nullptr, &now) == SIGXFSZ) {
+        }
+        errno = error;
+    }
 
 private:
     sigset_t m_set;
@@ -190,9 +157,7 @@ private:
     bool m_wasPending;
 };
 
-bool WriteAll(int fd, const void* data, size_t size) {
-    FileSizeSignalGuard guard;
-    if (!guard.Active()) return false;
+bool WriteLoop(int fd, const void* data, size_t size) {
     const char* next = static_cast<const char*>(data);
     while (size > 0) {
         ssize_t written = Sys().Write(fd, next, size);
@@ -208,16 +173,23 @@ bool WriteAll(int fd, const void* data, size_t size) {
     return true;
 }
 
-bool SyncDirectory(const char* dir) {
-    FileDescriptor fd(OpenRetrying(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() < 0) return false;
-    /* A file system that cannot sync a directory says EINVAL; there the
-     * rename is as durable as it can be made. */
-    bool synced = Sys().Fsync(fd.get()) == 0 || errno == EINVAL;
-    int error = errno;
-    bool closed = fd.Close();
-    if (!synced) errno = error;
-    return synced && closed;
+bool WriteAll(int fd, const void* data, size_t size) {
+    FileSizeSignalGuard guard;
+    if (!guard.Active()) return false;
+    if (WriteLoop(fd, data, size)) return true;
+    guard.AbsorbRaised();
+    return false;
+}
+
+/* Makes the rename durable: an fsync of the directory, or, where the
+ * directory could not be opened (no read permission, mode 0333), a sync of
+ * the file system, which carries the directory entry along. The target has
+ * changed either way, so a failure here only leaves the new entry's
+ * durability in doubt and is not reported (a file system that cannot sync
+ * a directory says EINVAL; there the rename is as durable as it gets). */
+void SyncRename(int dirFd, int fileFd) {
+    int synced = dirFd >= 0 ? Sys().Fsync(dirFd) : Sys().Syncfs(fileFd);
+    (void)synced;
 }
 
 }  // namespace
@@ -230,9 +202,25 @@ bool ReplaceFileContents(const char* path, const void* data, size_t size) {
     Target target;
     if (!InspectTarget(path, &target)) return false;
     TempFile temp;
-    if (!temp.Create(target)) return false;
-    if (target.exists && !KeepOwnership(temp.Fd(), target.old)) return false;
-    if (!WriteAll(temp.Fd(), data, size) || Sys().Fsync(temp.Fd()) != 0 || !temp.Close()) return false;
+    struct stat created;
+    const mode_t mode = target.exists ? target.old.st_mode & 07777 : 0666;
+    if (!temp.Create(target.dir, target.base, mode, &created)) return false;
+    if (target.exists &&
+        (!MayWrite(target, created) || !KeepOwnership(temp.Fd(), target.old, created)))
+        return false;
+    if (!WriteAll(temp.Fd(), data, size) || Sys().Fsync(temp.Fd()) != 0) return false;
+    /* Opened before the rename, so that a directory that cannot be opened
+     * for another reason than its missing read permission fails the call
+     * while the target is still as it was. */
+    FileDescriptor dir(OpenRetrying(target.dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0 && errno != EACCES) return false;
+    /* The temporary stays open, and so locked, until it is renamed. */
     if (!temp.RenameOver(target.path)) return false;
-    return SyncDirectory(target.dir);
+    SyncRename(dir.get(), temp.Fd());
+    /* The data were synced: a close can no longer lose them, and the
+     * target has changed whatever it says. */
+    bool closed = temp.Close();
+    (void)closed;
+    if (temp.MetOthers() && dir.get() >= 0) RemoveStaleTemporaries(dir.get(), target.dir, target.base);
+    return true;
 }

@@ -61,7 +61,8 @@ KS_S32 startSerailConnection(JNIEnv* env, jobject jobj, jstring portName, jint t
                              jint flowControl) {
     (void)jobj;
     return GuardedEntry(-1, [=] {
-        ConvertedText port(JStringToWindows(env, portName));
+        /* A device path is a file name: encoded as Java's own File would. */
+        ConvertedText port(JStringToFileName(env, portName));
         if (port.get() == nullptr) return -1; /* nothing was started */
         /* The line is always 115200 8N1; the values are handed on as given. */
         return StartPanelLinkSerial(port.get(), timeout, static_cast<unsigned int>(baudRate),

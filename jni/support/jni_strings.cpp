@@ -1,4 +1,5 @@
-/* String conversion between Java and zero-terminated bytes, and the small
+/* String conversion between Java and zero-terminated bytes (texts in the
+ * default charset, file names as the JVM encodes its own), and the small
  * C-library shims the bin file code uses. */
 #include "jni/support/jni_strings.h"
 
@@ -45,13 +46,28 @@ jstring NewStringFromBytes(JNIEnv* env, const char* text, const char* charsetNam
     return static_cast<jstring>(result);
 }
 
+/* A malloc'ed, terminated copy of the array's bytes; NULL for one that
+ * holds a zero byte, which would silently cut the text:
+ * "dir/a\0b" must not become the file "dir/a". */
+char* CopyOut(JNIEnv* env, jbyteArray bytes) {
+    jsize n = env->GetArrayLength(bytes);
+    char* out = static_cast<char*>(malloc(static_cast<size_t>(n) + 1));
+    if (out == nullptr) return nullptr;
+    env->GetByteArrayRegion(bytes, 0, n, reinterpret_cast<jbyte*>(out));
+    out[n] = '\0';
+    if (memchr(out, '\0', static_cast<size_t>(n)) == nullptr) return out;
+    free(out);
+    return nullptr;
+}
+
 /* The bytes of jstr in the JVM's default charset, malloc'ed and terminated. */
 char* ConvertToBytes(JNIEnv* env, jstring jstr) {
     if (DropPendingException(env) || jstr == nullptr) return nullptr;
     if (env->EnsureLocalCapacity(2) < 0) return nullptr;
 
-    /* String.getBytes() encodes in the JVM's default charset, which is how
-     * the host application's file names reach the file system. */
+    /* String.getBytes() encodes in the JVM's default charset, the charset
+     * of the texts (chip series, addresses); file names go through
+     * JStringToFileName instead. */
     LocalRef<jclass> stringClass(env, env->FindClass("java/lang/String"));
     if (!stringClass) return nullptr;
     jmethodID getBytes = env->GetMethodID(stringClass.get(), "getBytes", "()[B");
@@ -61,14 +77,99 @@ char* ConvertToBytes(JNIEnv* env, jstring jstr) {
     /* An exception raised by getBytes stays pending: Java sees it on return. */
     if (env->ExceptionCheck() || !bytes) return nullptr;
 
-    jsize n = env->GetArrayLength(bytes.get());
-    char* out = static_cast<char*>(malloc(static_cast<size_t>(n) + 1));
-    if (out == nullptr) return nullptr;
-    env->GetByteArrayRegion(bytes.get(), 0, n, reinterpret_cast<jbyte*>(out));
-    out[n] = '\0';
-    /* A zero byte inside would silently cut the text: "dir/a\0b" must not
-     * become the file "dir/a". */
-    if (memchr(out, '\0', static_cast<size_t>(n)) != nullptr) {
+    return CopyOut(env, bytes.get());
+}
+
+/* The charset of the JVM's own file names: java.io.File and java.nio
+ * encode with "sun.jnu.encoding", which follows the locale and can differ
+ * from the default charset (-Dfile.encoding, and since JDK 18 a default of
+ * UTF-8 in any locale). Looked up on every call: nothing is cached across
+ * class loaders or a changed property. */
+jobject FileNameCharset(JNIEnv* env, jclass charsetClass) {
+    LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
+    if (!system) return nullptr;
+    jmethodID getProperty = env->GetStaticMethodID(system.get(), "getProperty",
+                                                   "(Ljava/lang/String;)Ljava/lang/String;");
+    if (getProperty == nullptr) return nullptr;
+    LocalRef<jstring> key(env, env->NewStringUTF("sun.jnu.encoding"));
+    if (!key) return nullptr;
+    LocalRef<jobject> name(env, env->CallStaticObjectMethod(system.get(), getProperty, key.get()));
+    if (env->ExceptionCheck()) return nullptr;
+    if (!name) {
+        jmethodID defaultCharset =
+            env->GetStaticMethodID(charsetClass, "defaultCharset", "()Ljava/nio/charset/Charset;");
+        if (defaultCharset == nullptr) return nullptr;
+        return env->CallStaticObjectMethod(charsetClass, defaultCharset);
+    }
+    /* A name the JVM does not know raises, and the file name is refused. */
+    jmethodID forName = env->GetStaticMethodID(charsetClass, "forName",
+                                               "(Ljava/lang/String;)Ljava/nio/charset/Charset;");
+    if (forName == nullptr) return nullptr;
+    return env->CallStaticObjectMethod(charsetClass, forName, name.get());
+}
+
+/* charset.newEncoder().encode(CharBuffer.wrap(jstr)): a new encoder
+ * reports malformed input (a lone surrogate) and unmappable characters
+ * with a CharacterCodingException instead of putting '?' in their place,
+ * so that two names never become one. */
+jobject EncodeName(JNIEnv* env, jstring jstr) {
+    LocalRef<jclass> charsetClass(env, env->FindClass("java/nio/charset/Charset"));
+    if (!charsetClass) return nullptr;
+    LocalRef<jobject> charset(env, FileNameCharset(env, charsetClass.get()));
+    if (env->ExceptionCheck() || !charset) return nullptr;
+    jmethodID newEncoder =
+        env->GetMethodID(charsetClass.get(), "newEncoder", "()Ljava/nio/charset/CharsetEncoder;");
+    if (newEncoder == nullptr) return nullptr;
+    LocalRef<jobject> encoder(env, env->CallObjectMethod(charset.get(), newEncoder));
+    if (env->ExceptionCheck() || !encoder) return nullptr;
+
+    LocalRef<jclass> charBuffer(env, env->FindClass("java/nio/CharBuffer"));
+    if (!charBuffer) return nullptr;
+    jmethodID wrap = env->GetStaticMethodID(charBuffer.get(), "wrap",
+                                            "(Ljava/lang/CharSequence;)Ljava/nio/CharBuffer;");
+    if (wrap == nullptr) return nullptr;
+    LocalRef<jobject> chars(env, env->CallStaticObjectMethod(charBuffer.get(), wrap, jstr));
+    if (env->ExceptionCheck() || !chars) return nullptr;
+
+    LocalRef<jclass> encoderClass(env, env->FindClass("java/nio/charset/CharsetEncoder"));
+    if (!encoderClass) return nullptr;
+    jmethodID encode =
+        env->GetMethodID(encoderClass.get(), "encode", "(Ljava/nio/CharBuffer;)Ljava/nio/ByteBuffer;");
+    if (encode == nullptr) return nullptr;
+    return env->CallObjectMethod(encoder.get(), encode, chars.get());
+}
+
+/* The encoded bytes of a file name, or NULL with the conversion's own
+ * exception (if any) still pending. */
+char* FileNameBytes(JNIEnv* env, jstring jstr) {
+    LocalRef<jobject> encoded(env, EncodeName(env, jstr));
+    if (env->ExceptionCheck() || !encoded) return nullptr;
+    LocalRef<jclass> byteBuffer(env, env->FindClass("java/nio/ByteBuffer"));
+    if (!byteBuffer) return nullptr;
+    jmethodID remaining = env->GetMethodID(byteBuffer.get(), "remaining", "()I");
+    jmethodID get = env->GetMethodID(byteBuffer.get(), "get", "([B)Ljava/nio/ByteBuffer;");
+    if (remaining == nullptr || get == nullptr) return nullptr;
+    jint n = env->CallIntMethod(encoded.get(), remaining);
+    if (env->ExceptionCheck() || n < 0) return nullptr;
+    LocalRef<jbyteArray> bytes(env, env->NewByteArray(n));
+    if (!bytes) return nullptr;
+    LocalRef<jobject> same(env, env->CallObjectMethod(encoded.get(), get, bytes.get()));
+    if (env->ExceptionCheck()) return nullptr;
+    return CopyOut(env, bytes.get());
+}
+
+/* The caller's pending exception is described and dropped, as for texts;
+ * one raised by the conversion itself (an unmappable name, an unknown
+ * charset, no memory) is cleared: the name is refused by the result. */
+char* ConvertFileName(JNIEnv* env, jstring jstr) {
+    if (DropPendingException(env) || jstr == nullptr) return nullptr;
+    if (env->EnsureLocalCapacity(16) < 0) {
+        env->ExceptionClear();
+        return nullptr;
+    }
+    char* out = FileNameBytes(env, jstr);
+    if (env->ExceptionCheck()) {
+        env->ExceptionClear();
         free(out);
         return nullptr;
     }
@@ -79,6 +180,10 @@ char* ConvertToBytes(JNIEnv* env, jstring jstr) {
 
 char* JStringToWindows(JNIEnv* pJNIEnv, jstring jstr) {
     return GuardedEntry(static_cast<char*>(nullptr), [=] { return ConvertToBytes(pJNIEnv, jstr); });
+}
+
+char* JStringToFileName(JNIEnv* env, jstring jstr) {
+    return GuardedEntry(static_cast<char*>(nullptr), [=] { return ConvertFileName(env, jstr); });
 }
 
 jstring CStr2Jstring(JNIEnv* env, const char* pat) {

@@ -19,6 +19,16 @@ extern "C" {
  * is described and cleared). The caller frees it. */
 char* JStringToWindows(JNIEnv* pJNIEnv, jstring jstr);
 
+/* A malloc'ed, zero-terminated copy of a file name's bytes, encoded as the
+ * JVM encodes the names of its own file calls (java.io.File, java.nio):
+ * with the charset of the system property "sun.jnu.encoding", or the
+ * default charset where that is not set. NULL for a null string, a pending
+ * exception (described and cleared), a name that the encoding cannot
+ * represent, and a name containing a zero character: such a name would
+ * reach another file than the one Java's own File means. No exception of
+ * the conversion's own is left pending. The caller frees it. Not exported. */
+char* JStringToFileName(JNIEnv* env, jstring jstr);
+
 /* A new Java string decoded from UTF-8 bytes; NULL for a NULL text. */
 jstring CStr2Jstring(JNIEnv* env, const char* pat);
 

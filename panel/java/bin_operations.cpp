@@ -22,7 +22,7 @@ KS_S32 Make(JNIEnv* env, jobject headerParam, jobjectArray dataParamArray, jstri
             jstring chipSeries) {
     /* A call that wrote nothing must not look like success: an unusable
      * name or chip series is -1, as is every other failure. */
-    ConvertedText file(JStringToWindows(env, fileName));
+    ConvertedText file(JStringToFileName(env, fileName));
     if (!file) return -1;
     ConvertedText chip(JStringToWindows(env, chipSeries));
     if (!chip || headerParam == nullptr || dataParamArray == nullptr) return -1;
@@ -43,7 +43,7 @@ KS_S32 Make(JNIEnv* env, jobject headerParam, jobjectArray dataParamArray, jstri
 }
 
 jobject ReadHeader(JNIEnv* env, jobject headerParam, jstring fileName, jstring chipSeries) {
-    ConvertedText file(JStringToWindows(env, fileName));
+    ConvertedText file(JStringToFileName(env, fileName));
     if (!file) return nullptr;
     ConvertedText chip(JStringToWindows(env, chipSeries));
     if (!chip || headerParam == nullptr) return nullptr;
@@ -59,7 +59,7 @@ jobject ReadHeader(JNIEnv* env, jobject headerParam, jstring fileName, jstring c
 
 jobject ReadBody(JNIEnv* env, jobject dataParam, jint panelIndex, jstring fileName,
                  jstring chipSeries) {
-    ConvertedText file(JStringToWindows(env, fileName));
+    ConvertedText file(JStringToFileName(env, fileName));
     if (!file) return nullptr;
     ConvertedText chip(JStringToWindows(env, chipSeries));
     if (!chip || dataParam == nullptr) return nullptr;

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace fakejni {
@@ -15,7 +16,37 @@ namespace {
 
 const unsigned kRefMagic = 0x4A4E4952u; /* "JNIR" */
 const char kStringClass[] = "java/lang/String";
-const char kGetBytes[] = "getBytes";
+
+/* The Java methods the library calls: String.getBytes for texts, and what
+ * the file-name conversion needs. In the fake, no "sun.jnu.encoding" is
+ * set and the default charset is modified UTF-8, which is UTF-8 for the
+ * ASCII names the harnesses use. A method's ID is its entry here. */
+enum class Method { kGetBytes, kGetProperty, kDefaultCharset, kForName, kNewEncoder, kWrap,
+                    kEncode, kRemaining, kGetInto };
+struct MethodEntry {
+    Method method;
+    bool isStatic;
+    const char* cls;
+    const char* name;
+    const char* signature;
+};
+const MethodEntry kMethods[] = {
+    {Method::kGetBytes, false, kStringClass, "getBytes", "()[B"},
+    {Method::kGetProperty, true, "java/lang/System", "getProperty",
+     "(Ljava/lang/String;)Ljava/lang/String;"},
+    {Method::kDefaultCharset, true, "java/nio/charset/Charset", "defaultCharset",
+     "()Ljava/nio/charset/Charset;"},
+    {Method::kForName, true, "java/nio/charset/Charset", "forName",
+     "(Ljava/lang/String;)Ljava/nio/charset/Charset;"},
+    {Method::kNewEncoder, false, "java/nio/charset/Charset", "newEncoder",
+     "()Ljava/nio/charset/CharsetEncoder;"},
+    {Method::kWrap, true, "java/nio/CharBuffer", "wrap",
+     "(Ljava/lang/CharSequence;)Ljava/nio/CharBuffer;"},
+    {Method::kEncode, false, "java/nio/charset/CharsetEncoder", "encode",
+     "(Ljava/nio/CharBuffer;)Ljava/nio/ByteBuffer;"},
+    {Method::kRemaining, false, "java/nio/ByteBuffer", "remaining", "()I"},
+    {Method::kGetInto, false, "java/nio/ByteBuffer", "get", "([B)Ljava/nio/ByteBuffer;"},
+};
 
 [[noreturn]] void Die(const char* what, const char* detail = "") {
     fprintf(stderr, "fake JNI: %s%s\n", what, detail);
@@ -193,29 +224,105 @@ jboolean JNICALL IsInstanceOf(JNIEnv* env, jobject ref, jclass cls) {
     return object == nullptr || object->cls == klass ? JNI_TRUE : JNI_FALSE;
 }
 
-jmethodID JNICALL GetMethodID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
-    FakeJvm& jvm = FakeJvm::From(env);
-    jvm.NoPending("GetMethodID");
+jmethodID FindMethod(FakeJvm& jvm, jclass cls, const char* name, const char* sig, bool isStatic) {
     Object* klass = Of(jvm, cls, Kind::kClass, "GetMethodID with no class");
-    if (klass->className == kStringClass && strcmp(name, kGetBytes) == 0 &&
-        strcmp(sig, "()[B") == 0)
-        return reinterpret_cast<jmethodID>(const_cast<char*>(kGetBytes));
+    jvm.Require(name != nullptr && sig != nullptr, "GetMethodID with a null name");
+    for (const MethodEntry& entry : kMethods) {
+        if (entry.isStatic == isStatic && klass->className == entry.cls &&
+            strcmp(name, entry.name) == 0 && strcmp(sig, entry.signature) == 0)
+            return reinterpret_cast<jmethodID>(const_cast<MethodEntry*>(&entry));
+    }
     jvm.Throw("java/lang/NoSuchMethodError");
     return nullptr;
 }
 
-/* String.getBytes(): the default charset of the fake is modified UTF-8,
- * which is UTF-8 for the ASCII names the harnesses use. */
-jobject JNICALL CallObjectMethodV(JNIEnv* env, jobject ref, jmethodID method, va_list) {
+const MethodEntry& EntryOf(FakeJvm& jvm, jmethodID id, bool isStatic) {
+    for (const MethodEntry& entry : kMethods) {
+        if (id == reinterpret_cast<jmethodID>(const_cast<MethodEntry*>(&entry))) {
+            jvm.Require(entry.isStatic == isStatic, "a method called as what it is not");
+            return entry;
+        }
+    }
+    Die("a call of an unknown method ID");
+}
+
+jmethodID JNICALL GetMethodID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
+    FakeJvm& jvm = FakeJvm::From(env);
+    jvm.NoPending("GetMethodID");
+    return FindMethod(jvm, cls, name, sig, false);
+}
+
+jmethodID JNICALL GetStaticMethodID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
+    FakeJvm& jvm = FakeJvm::From(env);
+    jvm.NoPending("GetStaticMethodID");
+    return FindMethod(jvm, cls, name, sig, true);
+}
+
+jobject NewBytesObject(FakeJvm& jvm, Kind kind, const char* cls, const std::u16string& text) {
+    std::string bytes = EncodeModifiedUtf8(text);
+    Object* object = jvm.NewObject(kind, jvm.ClassNamed(cls));
+    object->bytes.assign(bytes.begin(), bytes.end());
+    return jvm.NewRef(object);
+}
+
+jobject JNICALL CallObjectMethodV(JNIEnv* env, jobject ref, jmethodID method, va_list args) {
     FakeJvm& jvm = FakeJvm::From(env);
     jvm.NoPending("CallObjectMethod");
-    jvm.Require(method == reinterpret_cast<jmethodID>(const_cast<char*>(kGetBytes)),
-                "CallObjectMethod of an unknown method");
-    Object* text = Of(jvm, ref, Kind::kString, "getBytes on no String");
-    std::string bytes = EncodeModifiedUtf8(text->text);
-    Object* array = jvm.NewObject(Kind::kByteArray, jvm.ClassNamed("[B"));
-    array->bytes.assign(bytes.begin(), bytes.end());
-    return jvm.NewRef(array);
+    const MethodEntry& entry = EntryOf(jvm, method, false);
+    Object* self = Of(jvm, ref, entry.method == Method::kGetBytes ? Kind::kString : Kind::kInstance,
+                      "a method called on an object of another kind");
+    jvm.Require(self->kind == Kind::kString || self->cls->className == entry.cls,
+                "a method called on an object of another class");
+    switch (entry.method) {
+        case Method::kGetBytes:
+            return NewBytesObject(jvm, Kind::kByteArray, "[B", self->text);
+        case Method::kNewEncoder:
+            return jvm.NewRef(jvm.NewObject(Kind::kInstance, jvm.ClassNamed("java/nio/charset/CharsetEncoder")));
+        case Method::kEncode: {
+            Object* chars = Of(jvm, va_arg(args, jobject), Kind::kString, "encode of no CharBuffer");
+            return NewBytesObject(jvm, Kind::kInstance, "java/nio/ByteBuffer", chars->text);
+        }
+        case Method::kGetInto: {
+            Object* array = Of(jvm, va_arg(args, jobject), Kind::kByteArray, "get into no byte[]");
+            if (array->bytes.size() > self->bytes.size()) {
+                jvm.Throw("java/nio/BufferUnderflowException");
+                return nullptr;
+            }
+            std::copy(self->bytes.begin(), self->bytes.begin() + static_cast<long>(array->bytes.size()),
+                      array->bytes.begin());
+            return jvm.NewRef(self);
+        }
+        default:
+            Die("CallObjectMethod of a method that returns no object");
+    }
+}
+
+jint JNICALL CallIntMethodV(JNIEnv* env, jobject ref, jmethodID method, va_list) {
+    FakeJvm& jvm = FakeJvm::From(env);
+    jvm.NoPending("CallIntMethod");
+    jvm.Require(EntryOf(jvm, method, false).method == Method::kRemaining,
+                "CallIntMethod of a method that returns no int");
+    return static_cast<jint>(Of(jvm, ref, Kind::kInstance, "remaining on no buffer")->bytes.size());
+}
+
+jobject JNICALL CallStaticObjectMethodV(JNIEnv* env, jclass cls, jmethodID method, va_list args) {
+    FakeJvm& jvm = FakeJvm::From(env);
+    jvm.NoPending("CallStaticObjectMethod");
+    const MethodEntry& entry = EntryOf(jvm, method, true);
+    jvm.Require(Of(jvm, cls, Kind::kClass, "a static call on no class")->className == entry.cls,
+                "a static method called on another class");
+    switch (entry.method) {
+        case Method::kGetProperty:
+            Of(jvm, va_arg(args, jobject), Kind::kString, "getProperty of no String");
+            return nullptr; /* no sun.jnu.encoding: the default charset */
+        case Method::kDefaultCharset:
+        case Method::kForName:
+            return jvm.NewRef(jvm.NewObject(Kind::kInstance, jvm.ClassNamed(entry.cls)));
+        case Method::kWrap:
+            return jvm.NewRef(Of(jvm, va_arg(args, jobject), Kind::kString, "wrap of no String"));
+        default:
+            Die("CallStaticObjectMethod of a method that returns no object");
+    }
 }
 
 jfieldID JNICALL GetFieldID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
@@ -519,6 +626,9 @@ FakeJvm::FakeJvm() : m_table(), m_env() {
     m_table.IsInstanceOf = IsInstanceOf;
     m_table.GetMethodID = GetMethodID;
     m_table.CallObjectMethodV = CallObjectMethodV;
+    m_table.CallIntMethodV = CallIntMethodV;
+    m_table.GetStaticMethodID = GetStaticMethodID;
+    m_table.CallStaticObjectMethodV = CallStaticObjectMethodV;
     m_table.GetFieldID = GetFieldID;
     m_table.GetObjectField = GetObjectField;
     m_table.GetIntField = GetIntField;

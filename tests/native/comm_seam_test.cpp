@@ -146,7 +146,8 @@ const SysCalls kFake = {FakeOpen,   FakeClose,   FakeRead,       FakeWrite, Fake
                         Succeeds2,  /* flock */ FakeSocket, FakeConnect, FakeGetSockOpt,
                         FakeSend,   FakeRecv,    FakeNow,
                         /* the file calls: none on a board line */
-                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 class CommSeam : public BoardLinkTest {
 protected:

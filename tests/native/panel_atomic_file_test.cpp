@@ -1,9 +1,11 @@
 // Whole-or-nothing file replacement: contents, permissions, and failures that
 // must leave the previous file exactly as it was.
 #include <errno.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -147,12 +149,12 @@ TEST_F(PanelAtomicFile, WriteStoppedHalfWayLeavesThePreviousFile) {
 
 // A disk that fails one call: the `nth` call (from 1) of kind `kind` fails
 // with `error`; every other call is the real one.
-enum class Call { kWrite, kFsync, kClose, kRename };
+enum class Call { kWrite, kFsync, kClose, kRename, kOpenDirectory };
 struct Fault {
     Call kind;
     int nth;
     int error;
-    int seen[4];
+    int seen[5];
 } gFault;
 
 bool FailsNow(Call kind) {
@@ -171,10 +173,17 @@ int FaultyClose(int fd) {
 int FaultyRename(const char* from, const char* to) {
     return FailsNow(Call::kRename) ? -1 : RealSysCalls().Rename(from, to);
 }
+int FaultyOpenFile(const char* path, int flags, mode_t mode) {
+    if ((flags & O_DIRECTORY) != 0 && FailsNow(Call::kOpenDirectory)) return -1;
+    return RealSysCalls().OpenFile(path, flags, mode);
+}
 
 // Each step of the replacement fails in turn. Until the rename the old file
-// stays; after it (the directory sync) the new one is in place. Either way
-// no temporary file is left and errno says why.
+// stays and the result is false; after it the new one is in place and the
+// result is true, whatever the directory sync or a close says. Either way no
+// temporary file is left, and after false errno says why. A directory that
+// may not be read (mode 0333) cannot be opened for its sync: the rename
+// goes ahead and is made durable by a sync of the file system instead.
 TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
     struct {
         const char* step;
@@ -186,10 +195,12 @@ TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
     } cases[] = {
         {"write", Call::kWrite, 1, ENOSPC, false, false},
         {"file sync", Call::kFsync, 1, EIO, false, false},
-        {"file close", Call::kClose, 1, EIO, false, false},
+        {"file close", Call::kClose, 1, EIO, true, true},
         {"rename", Call::kRename, 1, EXDEV, false, false},
-        {"directory sync", Call::kFsync, 2, EIO, false, true},
-        {"directory close", Call::kClose, 2, EIO, false, true},
+        {"directory open refused", Call::kOpenDirectory, 1, EACCES, true, true},
+        {"directory open, no descriptor left", Call::kOpenDirectory, 1, EMFILE, false, false},
+        {"directory sync", Call::kFsync, 2, EIO, true, true},
+        {"directory close", Call::kClose, 2, EIO, true, true},
         {"directory sync unsupported", Call::kFsync, 2, EINVAL, true, true},
     };
     SysCalls faulty = RealSysCalls();
@@ -197,9 +208,10 @@ TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
     faulty.Fsync = FaultyFsync;
     faulty.Close = FaultyClose;
     faulty.Rename = FaultyRename;
+    faulty.OpenFile = FaultyOpenFile;
     for (const auto& c : cases) {
         Write(Path("panel.bin"), "old contents");
-        gFault = {c.kind, c.nth, c.error, {0, 0, 0, 0}};
+        gFault = {c.kind, c.nth, c.error, {0, 0, 0, 0, 0}};
         errno = 0;
         bool written;
         {
@@ -212,6 +224,78 @@ TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
         }
         EXPECT_EQ(c.newInPlace ? "new" : "old contents", Read(Path("panel.bin"))) << c.step;
         EXPECT_EQ(std::vector<std::string>{"panel.bin"}, Entries()) << c.step;
+    }
+}
+
+// A directory with write and search but no read permission: the file is
+// replaced and the result says so. Root reads any directory, so a root run
+// makes the attempt as nobody, in a child.
+TEST_F(PanelAtomicFile, WriteOnlyDirectoryIsReplacedAndSaysSo) {
+    const fs::path sub = dir / "write-only";
+    fs::create_directory(sub);
+    const std::string target = (sub / "panel.bin").string();
+    Write(target, "old contents");
+    const bool root = geteuid() == 0;
+    ASSERT_TRUE(!root || (chmod(dir.c_str(), 0711) == 0 && chown(target.c_str(), 65534, 65534) == 0));
+    ASSERT_EQ(0, chmod(sub.c_str(), 0333));
+    pid_t child = fork();
+    if (child == 0) {
+        if (root && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(10);
+        _exit(ReplaceFileContents(target.c_str(), "new", 3) ? 0 : 11);
+    }
+    int status = -1;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_EQ(0, chmod(sub.c_str(), 0755));
+    EXPECT_EQ(0, status);
+    EXPECT_EQ("new", Read(target));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(sub), fs::directory_iterator()));
+}
+
+// Another process holding the lock on `path`, as a writer at work does.
+pid_t HoldLock(const std::string& path) {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    pid_t pid = fork();
+    if (pid == 0) {
+        int fd = open(path.c_str(), O_RDONLY);
+        if (fd >= 0 && flock(fd, LOCK_EX) == 0 && write(ready[1], "y", 1) == 1) pause();
+        _exit(1);
+    }
+    close(ready[1]);
+    char byte;
+    bool locked = pid > 0 && read(ready[0], &byte, 1) == 1;
+    close(ready[0]);
+    return locked ? pid : -1;
+}
+
+// Temporaries beside the target: the next write removes those nobody holds,
+// keeps a live writer's, and leaves alone what is no temporary of its own.
+TEST_F(PanelAtomicFile, NextWriteRemovesStaleTemporariesOnly) {
+    const std::string first = ".panel.bin.0000000000000000.tmp";
+    const std::string other = ".panel.bin.0123456789abcdef.tmp";
+    const std::vector<std::string> notOurs = {".other.bin.0000000000000000.tmp",
+                                              ".panel.bin.0123456789ABCDEF.tmp", ".panel.bin.tmp"};
+    struct {
+        std::vector<std::string> planted;
+        std::string held;
+        std::vector<std::string> left;
+    } cases[] = {
+        {{first}, "", {}},
+        {{first, other}, "", {}},
+        {{first, other}, first, {first}},
+        {{notOurs[0], notOurs[1], notOurs[2], first}, "", notOurs},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(dir);
+        fs::create_directory(dir);
+        for (const auto& name : c.planted) Write(Path(name.c_str()), "left behind");
+        pid_t holder = c.held.empty() ? 0 : HoldLock(Path(c.held.c_str()));
+        ASSERT_NE(-1, holder);
+        EXPECT_TRUE(ReplaceFileContents(Path("panel.bin").c_str(), "new", 3));
+        if (holder > 0) kill(holder, SIGKILL), waitpid(holder, nullptr, 0);
+        std::vector<std::string> expected = c.left;
+        expected.push_back("panel.bin");
+        EXPECT_EQ(expected, Entries()) << c.planted.size() << " planted, held: " << c.held;
     }
 }
 
