@@ -75,6 +75,7 @@ private:
     bool FindBodyTable(KS_U32* begin, KS_U32* end);
     bool Ready();
     bool Start();
+    bool Reset(PanelGeneration generation);
     bool KnownLayout(BinFileLayout* layout);
     BinFileLayout WalkLayout();
     bool ReadAtLayout(KS_S32 index, void* body);

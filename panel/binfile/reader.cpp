@@ -28,7 +28,8 @@ BinFileReader::BinFileReader() : m_source(nullptr) {}
 
 BinFileReader::~BinFileReader() { delete m_source; }
 
-bool BinFileReader::Open(const char* path, PanelGeneration generation) {
+/* Forgets the file before, for one of the generation; a fresh source. */
+bool BinFileReader::Reset(PanelGeneration generation) {
     m_status = BinStatus();
     m_generation = generation;
     m_used = 0;
@@ -37,7 +38,11 @@ bool BinFileReader::Open(const char* path, PanelGeneration generation) {
     delete m_source;
     m_source = new (std::nothrow) BinFileSource;
     if (m_source == nullptr) return m_status.Fail(BinFault::kNoMemory, "no memory for a reader");
-    if (!m_source->Open(path, &m_status) || !Start()) return false;
+    return true;
+}
+
+bool BinFileReader::Open(const char* path, PanelGeneration generation) {
+    if (!Reset(generation) || !m_source->Open(path, &m_status) || !Start()) return false;
     /* Open read the fixed part: it is in the window. */
     m_identity = BinFileIdentity(*m_source->FileStat(), generation,
                                  m_source->Bytes(0, kFixedPartSize));
@@ -46,16 +51,7 @@ bool BinFileReader::Open(const char* path, PanelGeneration generation) {
 }
 
 bool BinFileReader::OpenImage(const KS_U8* bytes, size_t size, PanelGeneration generation) {
-    m_status = BinStatus();
-    m_generation = generation;
-    m_used = 0;
-    m_open = false;
-    m_cacheable = false;
-    delete m_source;
-    m_source = new (std::nothrow) BinFileSource;
-    if (m_source == nullptr) return m_status.Fail(BinFault::kNoMemory, "no memory for a reader");
-    if (!m_source->OpenImage(bytes, size, &m_status)) return false;
-    return Start();
+    return Reset(generation) && m_source->OpenImage(bytes, size, &m_status) && Start();
 }
 
 /* The magic and the bytes in use, checked once per file or image. */
