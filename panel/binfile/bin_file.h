@@ -25,16 +25,20 @@
 #include "include/ks_unf_panel.h"
 #include "panel/binfile/directory_cache.h"
 #include "panel/binfile/format.h"
+#include "panel/binfile/image_cache.h"
 #include "panel/model/generation.h"
 
 class BinFileSource;
 
-/* Reads what a lookup needs of one file, never the whole file: the
- * directory walk as far as the record asked for, then the record. A file
- * whose walk found exactly the writer's layout is remembered by its
- * identity (panel/binfile/directory_cache.h); the next panel read from it
- * reads that panel's key record alone, and falls back to the walk when the
- * key is not the one the layout puts there. A file
+/* Reads what a lookup needs of one file: the directory walk as far as the
+ * record asked for, then the record. A file whose walk found exactly the
+ * writer's layout is remembered by its identity
+ * (panel/binfile/directory_cache.h); the next panel read from it reads that
+ * panel's key record alone, and falls back to the walk when the key is not
+ * the one the layout puts there. The first panel read from a settled file
+ * reads the file whole and keeps its image (panel/binfile/image_cache.h);
+ * while the file's stat fields stay the same, the next readers read that
+ * image instead of the file, by the same rules. A file
  * shorter than 819200 bytes reads as if padded with zero bytes, bytes past
  * 819200 are ignored. Lookups match the container's: the first record whose
  * name begins with the name asked for, which must then be that exact name
@@ -79,11 +83,15 @@ private:
     bool KnownLayout(BinFileLayout* layout);
     BinFileLayout WalkLayout();
     bool ReadAtLayout(KS_S32 index, void* body);
+    bool OpenKept(const char* path);
+    bool UseImage(SharedImage image);
+    bool Keep();
 
     /* The identity of the file, once Open read its first bytes. */
     bool m_cacheable = false;
     BinFileIdentity m_identity;
 
+    SharedImage m_image; /* the kept image m_source reads, if any */
     BinFileSource* m_source;
     PanelGeneration m_generation = PanelGeneration::kR100;
     KS_U32 m_used = 0;

@@ -10,6 +10,7 @@
 
 #include "base/SysCalls.h"
 #include "base/file_io.h"
+#include "panel/binfile/image_cache.h"
 
 namespace {
 
@@ -121,6 +122,8 @@ bool BinFileSource::Copy(KS_U32 offset, KS_U32 length, void* out) {
     memcpy(out, bytes, length);
     return true;
 }
+
+bool BinFileSource::Settled() const { return m_fd >= 0 && IsSettledFile(m_fd, m_stat); }
 
 bool BinFileSource::ReadExact(KS_U32 offset, KS_U32 length, KS_U8* out) {
     if (offset > kBinFileSize || length > kBinFileSize - offset)

@@ -55,6 +55,9 @@ public:
      * lookup that already knows where its record lies. */
     bool ReadExact(KS_U32 offset, KS_U32 length, KS_U8* out);
 
+    /* Whether the open file is settled (panel/binfile/image_cache.h). */
+    bool Settled() const;
+
     /* The file's size when it was opened. */
     off_t FileSize() const { return m_fileSize; }
     /* What fstat said of the file when it was opened; null for an image. */

@@ -145,9 +145,9 @@ const SysCalls kFake = {FakeOpen,   FakeClose,   FakeRead,       FakeWrite, Fake
                         FakeSetAttr, Succeeds2,  /* tcflush */ Succeeds2, /* fcntl */
                         Succeeds2,  /* flock */ FakeSocket, FakeConnect, FakeGetSockOpt,
                         FakeSend,   FakeRecv,    FakeNow,
-                        /* the file calls: none on a board line */
-                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+                        /* the wall clock and the file calls: none on a board line */
+                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 class CommSeam : public BoardLinkTest {
 protected:
@@ -227,9 +227,9 @@ TEST_F(CommSeam, ATcpSendIntoAFullBufferFailsAfterFiveSeconds) {
 
 namespace {
 
-/* Just enough of a JNIEnv to turn a Java string handle into "R100"; any
- * class lookup other than java/lang/String throws, as an allocation deep in
- * the JVM glue might. */
+/* Just enough of a JNIEnv to turn a Java string handle into "R100" the long
+ * way (the charset is not found, so String.getBytes() is called); any other
+ * class lookup throws, as an allocation deep in the JVM glue might. */
 jclass kStringClass = reinterpret_cast<jclass>(&kStringClass);
 jstring kChip = reinterpret_cast<jstring>(&kChip);
 jbyteArray kChipBytes = reinterpret_cast<jbyteArray>(&kChipBytes);
@@ -237,7 +237,9 @@ jobject kPanel = reinterpret_cast<jobject>(&kPanel);
 
 jboolean NoException(JNIEnv*) { return JNI_FALSE; }
 jint CapacityOk(JNIEnv*, jint) { return 0; }
+void ClearException(JNIEnv*) {}
 jclass FindOnlyString(JNIEnv*, const char* name) {
+    if (strcmp(name, "java/nio/charset/Charset") == 0) return nullptr;
     if (strcmp(name, "java/lang/String") != 0) throw std::bad_alloc();
     return kStringClass;
 }
@@ -252,6 +254,7 @@ void DeleteRef(JNIEnv*, jobject) {}
 struct FakeJni {
     FakeJni() : table(), env() {
         table.ExceptionCheck = NoException;
+        table.ExceptionClear = ClearException;
         table.EnsureLocalCapacity = CapacityOk;
         table.FindClass = FindOnlyString;
         table.GetMethodID = AnyMethod;

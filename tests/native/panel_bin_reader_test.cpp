@@ -65,12 +65,30 @@ protected:
     std::string path;
 };
 
-// A clock that never moves: a rewrite in place keeps the file's identity,
-// as it does when it lands in the same tick of the file system's clock.
+// A file system clock that stopped a moment ago: a rewrite in place keeps
+// the file's identity, as it does when it lands in the same tick.
+struct timespec gFrozen;
 int FrozenFstat(int fd, struct stat* st) {
     int result = RealSysCalls().Fstat(fd, st);
-    st->st_mtim = st->st_ctim = {1, 2};
+    st->st_mtim = st->st_ctim = gFrozen;
     return result;
+}
+int FrozenStat(const char* path, struct stat* st) {
+    int result = RealSysCalls().Stat(path, st);
+    st->st_mtim = st->st_ctim = gFrozen;
+    return result;
+}
+
+// A wall clock an hour ahead, which makes every file settled, and a count
+// of the files opened.
+int gOpens = 0;
+void HourAhead(struct timespec* now) {
+    RealSysCalls().WallClock(now);
+    now->tv_sec += 3600;
+}
+int CountedOpen(const char* path, int flags, mode_t mode) {
+    ++gOpens;
+    return RealSysCalls().OpenFile(path, flags, mode);
 }
 
 // Runs `read` on a thread of its own and says whether it returned within a
@@ -125,8 +143,10 @@ TEST_F(PanelBinReader, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
 // even when its identity did not change; a record that is no longer where
 // the remembered layout puts it reads as the walk reads it.
 TEST_F(PanelBinReader, AFileRewrittenInPlaceReadsAsItsNewContent) {
+    RealSysCalls().WallClock(&gFrozen);
     SysCalls frozen = RealSysCalls();
     frozen.Fstat = FrozenFstat;
+    frozen.Stat = FrozenStat;
     SysCallsOverride seam(frozen);
     std::ofstream(path, std::ios::binary) << "";
     Overwrite(Image(3, 0x10));
@@ -172,5 +192,70 @@ TEST_F(PanelBinReader, AReplacedFileReadsAsTheNewOne) {
             EXPECT_EQ(std::vector<KS_U8>(476, static_cast<KS_U8>(c.first + i)), body) << c.panels << " " << i;
         }
         EXPECT_EQ(BinFault::kNoPanel, Read(static_cast<int>(c.panels), &body)) << c.panels;
+    }
+}
+
+// A settled file is read whole once and then from its kept image, without
+// opening it, until it changes; a file written a moment ago is read from
+// the file every time.
+TEST_F(PanelBinReader, ASettledFileIsReadFromItsImageUntilItChanges) {
+    SysCalls calls = RealSysCalls();
+    calls.OpenFile = CountedOpen;
+    std::vector<KS_U8> body;
+    for (bool settled : {false, true}) {
+        calls.WallClock = settled ? HourAhead : RealSysCalls().WallClock;
+        SysCallsOverride seam(calls);
+        std::ofstream(path, std::ios::binary) << "";
+        Overwrite(Image(3, 0x10));
+        ASSERT_EQ(BinFault::kNone, Read(1, &body));
+        gOpens = 0;
+        for (int i : {0, 2}) {
+            ASSERT_EQ(BinFault::kNone, Read(i, &body));
+            EXPECT_EQ(std::vector<KS_U8>(476, static_cast<KS_U8>(0x10 + i)), body);
+        }
+        EXPECT_EQ(settled ? 0 : 2, gOpens) << settled;
+
+        // Past the tick of the file system's clock, a rewrite in place has a
+        // change time of its own.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Overwrite(Image(2, 0x40));
+        ASSERT_EQ(BinFault::kNone, Read(1, &body));
+        EXPECT_EQ(std::vector<KS_U8>(476, 0x41), body) << settled;
+        EXPECT_EQ(BinFault::kNoPanel, Read(2, &body)) << settled;
+        fs::remove(path);
+        EXPECT_EQ(BinFault::kOpen, Read(1, &body)) << settled;
+    }
+}
+
+// A kept image reads exactly as the file's bytes do, damaged or not.
+TEST_F(PanelBinReader, AKeptImageReadsAsItsBytes) {
+    SysCalls calls = RealSysCalls();
+    calls.WallClock = HourAhead;
+    SysCallsOverride seam(calls);
+    const size_t key1 = 132 + 512, key2 = key1 + 512;
+    const std::vector<std::function<void(std::vector<KS_U8>*)>> damages = {
+        [](std::vector<KS_U8>*) {},
+        [&](std::vector<KS_U8>* image) { (*image)[key1 + 5] = '7'; },      // key 1 renamed
+        [&](std::vector<KS_U8>* image) { (*image)[key2 + 32] = 0x10; },    // key 2's size
+        [&](std::vector<KS_U8>* image) { (*image)[4] -= 0x10; },           // bytes in use cut
+    };
+    for (size_t d = 0; d < damages.size(); ++d) {
+        std::vector<KS_U8> image = Image(3, 0x20);
+        damages[d](&image);
+        path = (dir / ("damaged" + std::to_string(d) + ".bin")).string();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), static_cast<long>(image.size()));
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int i = 0; i < 4; ++i) {
+                BinFileReader memory;
+                std::vector<KS_U8> expected(476, 0), body;
+                const BinFault fault = memory.OpenImage(image.data(), image.size(), kR100) &&
+                                               memory.ReadPanel(i, expected.data())
+                                           ? BinFault::kNone
+                                           : memory.status().fault;
+                EXPECT_EQ(fault, Read(i, &body)) << d << " " << pass << " " << i;
+                EXPECT_EQ(expected, body) << d << " " << pass << " " << i;
+            }
+        }
     }
 }
