@@ -65,6 +65,25 @@ void RememberIds(JNIEnv* env, std::atomic<KnownIds*>* slot, jclass cls, const jf
     delete entry;
 }
 
+/* The class each layout names, once found by name, held weakly: an object
+ * of exactly that class is then known by its class, without looking the
+ * name up through the class loader on every read. Published once. */
+std::atomic<jweak>* NamedClassOf(const RecordLayout& layout) {
+    static std::atomic<jweak> r100{nullptr}, r120{nullptr}, header{nullptr};
+    if (&layout == &R100BodyLayout()) return &r100;
+    if (&layout == &R120BodyLayout()) return &r120;
+    if (&layout == &PanelHeaderLayout()) return &header;
+    return nullptr;
+}
+
+void RememberNamedClass(JNIEnv* env, std::atomic<jweak>* slot, jclass cls) {
+    if (slot == nullptr || slot->load(std::memory_order_acquire) != nullptr) return;
+    jweak weak = env->NewWeakGlobalRef(cls);
+    jweak none = nullptr;
+    if (weak != nullptr && !slot->compare_exchange_strong(none, weak, std::memory_order_acq_rel))
+        env->DeleteWeakGlobalRef(weak);
+}
+
 bool IsObjectField(FieldKind kind) { return kind == FieldKind::kText || kind == FieldKind::kBytes; }
 
 jsize Smaller(jsize length, size_t width) {
@@ -248,8 +267,7 @@ bool RecordMapper::ElementsToZeroedRecords(jobjectArray array, jsize begin, jsiz
 
 bool RecordMapper::ToObject(const void* record, jobject object) {
     if (object == nullptr || record == nullptr || Failed(m_env)) return false;
-    if (!BindClass(m_env->FindClass(m_layout.javaClass))) return false;
-    if (!m_env->IsInstanceOf(object, m_class)) return false;
+    if (!BindNamedClass(object)) return false;
     if (m_env->EnsureLocalCapacity(kLocalRefsPerObject) < 0) return false;
     const KS_U8* bytes = static_cast<const KS_U8*>(record);
 
@@ -270,6 +288,21 @@ bool RecordMapper::ToObject(const void* record, jobject object) {
             m_env->SetIntField(object, m_ids[i], LoadInt(def, bytes));
         return true;
     });
+}
+
+/* The layout's named class, bound, when `object` is an instance of it. */
+bool RecordMapper::BindNamedClass(jobject object) {
+    std::atomic<jweak>* slot = NamedClassOf(m_layout);
+    const jweak named = slot != nullptr ? slot->load(std::memory_order_acquire) : nullptr;
+    if (named != nullptr) {
+        jclass own = m_env->GetObjectClass(object);
+        if (own != nullptr && m_env->IsSameObject(own, named)) return BindClass(own);
+        Release(own);
+    }
+    if (!BindClass(m_env->FindClass(m_layout.javaClass))) return false;
+    if (!m_env->IsInstanceOf(object, m_class)) return false;
+    RememberNamedClass(m_env, slot, m_class);
+    return true;
 }
 
 /* Modified UTF-8 as the JVM hands it out, cut on a character boundary when

@@ -60,6 +60,7 @@ private:
     void Plan();
     bool Convert(jobject object, void* record);
     bool BindClass(jclass cls);
+    bool BindNamedClass(jobject object);
     void Release(jobject ref);
     bool StoreText(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
     bool StoreBytes(jobject object, const FieldSpec& def, jfieldID id, KS_U8* record);
