@@ -18,6 +18,7 @@
 #ifndef PANEL_BINFILE_BIN_FILE_H
 #define PANEL_BINFILE_BIN_FILE_H
 
+#include <limits.h>
 #include <stddef.h>
 
 #include <vector>
@@ -85,13 +86,14 @@ private:
     bool ReadAtLayout(KS_S32 index, void* body);
     bool OpenKept(const char* path);
     bool UseImage(SharedImage image);
-    bool Keep();
+    bool Keep(const char* path);
 
     /* The identity of the file, once Open read its first bytes. */
     bool m_cacheable = false;
     BinFileIdentity m_identity;
 
     SharedImage m_image; /* the kept image m_source reads, if any */
+    char m_name[PATH_MAX] = {}; /* of a file opened by name, when not too long */
     BinFileSource* m_source;
     PanelGeneration m_generation = PanelGeneration::kR100;
     KS_U32 m_used = 0;

@@ -36,23 +36,16 @@ Cache& TheCache() {
     return cache;
 }
 
-bool SameTime(const struct timespec& a, const struct timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
 }  // namespace
 
 BinFileIdentity::BinFileIdentity(const struct stat& st, PanelGeneration generation_,
                                  const KS_U8* firstBytes)
-    : device(st.st_dev), inode(st.st_ino), size(st.st_size), modified(st.st_mtim),
-      changed(st.st_ctim), generation(generation_) {
+    : stamp(st), generation(generation_) {
     memcpy(head, firstBytes, sizeof head);
 }
 
 bool BinFileIdentity::operator==(const BinFileIdentity& other) const {
-    return device == other.device && inode == other.inode && size == other.size &&
-           SameTime(modified, other.modified) && SameTime(changed, other.changed) &&
-           generation == other.generation && memcmp(head, other.head, sizeof head) == 0;
+    return stamp == other.stamp && generation == other.generation && memcmp(head, other.head, sizeof head) == 0;
 }
 
 bool FindBinFileLayout(const BinFileIdentity& identity, BinFileLayout* layout) {

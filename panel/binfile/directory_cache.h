@@ -15,14 +15,11 @@
 
 #include <sys/stat.h>
 
+#include "panel/binfile/file_stamp.h"
 #include "panel/binfile/format.h"
 
 struct BinFileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    struct timespec modified = {};
-    struct timespec changed = {};
+    FileStamp stamp;
     PanelGeneration generation = PanelGeneration::kR100;
     KS_U8 head[kFixedPartSize] = {};
 

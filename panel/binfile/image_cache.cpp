@@ -1,15 +1,16 @@
 /* The kept images of settled files: a handful of entries under one lock. */
 #include "panel/binfile/image_cache.h"
 
+#include <limits.h>
 #include <linux/magic.h>
 #include <string.h>
 #include <sys/statfs.h>
 
-#include <atomic>
 #include <mutex>
 #include <new>
 
 #include "base/SysCalls.h"
+#include "panel/binfile/file_stamp.h"
 
 namespace {
 
@@ -27,45 +28,16 @@ const unsigned long kLocalFileSystems[] = {
     0x7366746EUL,      /* ntfs3 */
 };
 
-struct Stamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    struct timespec modified = {};
-    struct timespec changed = {};
-};
-
-Stamp StampOf(const struct stat& st) {
-    Stamp stamp;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    stamp.size = st.st_size;
-    stamp.modified = st.st_mtim;
-    stamp.changed = st.st_ctim;
-    return stamp;
-}
-
-bool SameTime(const struct timespec& a, const struct timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
-bool SameFile(const Stamp& a, const Stamp& b) { return a.device == b.device && a.inode == b.inode; }
-
-bool SameStamp(const Stamp& a, const Stamp& b) {
-    return SameFile(a, b) && a.size == b.size && SameTime(a.modified, b.modified) &&
-           SameTime(a.changed, b.changed);
-}
-
 struct Entry {
     unsigned long long lastUse = 0;
-    Stamp stamp;
+    FileStamp stamp;
     SharedImage image; /* null: the entry is free */
+    char name[PATH_MAX] = {};
 };
 
 struct Cache {
     std::mutex lock;
     unsigned long long clock = 0;
-    std::atomic<int> kept{0};
     Entry entries[kEntries];
 };
 
@@ -86,10 +58,8 @@ bool OnLocalFileSystem(int fd) {
     return false;
 }
 
-void Drop(Cache* cache, Entry* entry) {
-    if (entry->image == nullptr) return;
-    entry->image.reset();
-    --cache->kept;
+bool Named(const Entry& entry, const char* path) {
+    return entry.image != nullptr && strcmp(entry.name, path) == 0;
 }
 
 }  // namespace
@@ -102,15 +72,16 @@ bool IsSettledFile(int fd, const struct stat& st) {
     return S_ISREG(st.st_mode) && OnLocalFileSystem(fd);
 }
 
-SharedImage FindSettledImage(const struct stat& st) {
-    const Stamp stamp = StampOf(st);
+SharedImage FindSettledImage(const char* path, const struct stat& st) {
+    const FileStamp stamp(st);
     Cache& cache = TheCache();
     std::lock_guard<std::mutex> hold(cache.lock);
     for (Entry& entry : cache.entries) {
-        if (entry.image == nullptr || !SameFile(entry.stamp, stamp)) continue;
-        if (!SameStamp(entry.stamp, stamp)) {
-            /* The file changed: its old bytes are of no further use. */
-            Drop(&cache, &entry);
+        if (!Named(entry, path)) continue;
+        if (!(entry.stamp == stamp)) {
+            /* Another file, or the file changed: the old bytes are of no
+             * further use. */
+            entry.image.reset();
             return nullptr;
         }
         entry.lastUse = ++cache.clock;
@@ -119,14 +90,14 @@ SharedImage FindSettledImage(const struct stat& st) {
     return nullptr;
 }
 
-void RememberSettledImage(const struct stat& st, SharedImage image) {
-    if (image == nullptr) return;
-    const Stamp stamp = StampOf(st);
+void RememberSettledImage(const char* path, const struct stat& st, SharedImage image) {
+    if (image == nullptr || strlen(path) >= PATH_MAX) return;
+    const FileStamp stamp(st);
     Cache& cache = TheCache();
     std::lock_guard<std::mutex> hold(cache.lock);
     Entry* slot = nullptr;
     for (Entry& entry : cache.entries)
-        if (entry.image != nullptr && SameFile(entry.stamp, stamp)) slot = &entry;
+        if (Named(entry, path)) slot = &entry;
     for (Entry& entry : cache.entries)
         if (slot == nullptr && entry.image == nullptr) slot = &entry;
     if (slot == nullptr) {
@@ -134,14 +105,19 @@ void RememberSettledImage(const struct stat& st, SharedImage image) {
         for (Entry& entry : cache.entries)
             if (entry.lastUse < slot->lastUse) slot = &entry;
     }
-    Drop(&cache, slot);
     slot->stamp = stamp;
     slot->image = std::move(image);
+    strcpy(slot->name, path);
     slot->lastUse = ++cache.clock;
-    ++cache.kept;
 }
 
-bool AnySettledImage() { return TheCache().kept.load(std::memory_order_relaxed) != 0; }
+bool IsKeptName(const char* path) {
+    Cache& cache = TheCache();
+    std::lock_guard<std::mutex> hold(cache.lock);
+    for (const Entry& entry : cache.entries)
+        if (Named(entry, path)) return true;
+    return false;
+}
 
 std::shared_ptr<KS_U8> NewImageBuffer() {
     KS_U8* bytes = new (std::nothrow) KS_U8[kBinFileSize];

@@ -39,17 +39,20 @@ const int kSettledSeconds = 3;
  * bound to show in its stat fields. */
 bool IsSettledFile(int fd, const struct stat& st);
 
-/* The image kept for the file that `st` (a stat of its name) describes, or
- * null. An entry for the same file whose size or times differ is dropped. */
-SharedImage FindSettledImage(const struct stat& st);
+/* The image kept under the name `path` for the file that `st` (a stat of
+ * that name) describes, or null. An entry for the same file whose size or
+ * times differ is dropped. */
+SharedImage FindSettledImage(const char* path, const struct stat& st);
 
-/* Keeps `image` for the file `st` describes: its fstat, taken before the
- * image was read, for which IsSettledFile said yes. */
-void RememberSettledImage(const struct stat& st, SharedImage image);
+/* Keeps `image` under the name `path` for the file `st` describes: its
+ * fstat, taken before the image was read, for which IsSettledFile said
+ * yes. Names longer than PATH_MAX are not kept. */
+void RememberSettledImage(const char* path, const struct stat& st, SharedImage image);
 
-/* Whether any image is kept, so that an open need not stat the name first
- * when none is. */
-bool AnySettledImage();
+/* Whether an image is kept under the name `path`: only then is the name
+ * worth a stat before the file is opened, so that reading a file without
+ * one costs no more than it did. */
+bool IsKeptName(const char* path);
 
 /* A new image buffer of kBinFileSize bytes (not cleared), or null. */
 std::shared_ptr<KS_U8> NewImageBuffer();

@@ -37,6 +37,7 @@ bool BinFileReader::Reset(PanelGeneration generation) {
     m_used = 0;
     m_open = false;
     m_cacheable = false;
+    m_name[0] = '\0';
     delete m_source;
     m_image.reset();
     m_source = new (std::nothrow) BinFileSource;
@@ -48,6 +49,8 @@ bool BinFileReader::Open(const char* path, PanelGeneration generation) {
     if (!Reset(generation)) return false;
     if (OpenKept(path)) return Start();
     if (!m_source->Open(path, &m_status) || !Start()) return false;
+    /* The name the image of the file is kept under, if it is read whole. */
+    if (strlen(path) < sizeof m_name) strcpy(m_name, path);
     /* Open read the fixed part: it is in the window. */
     m_identity = BinFileIdentity(*m_source->FileStat(), generation,
                                  m_source->Bytes(0, kFixedPartSize));
@@ -58,10 +61,10 @@ bool BinFileReader::Open(const char* path, PanelGeneration generation) {
 /* The kept image of the file at `path` when the name's stat fields are the
  * image's: one system call where opening the file takes five. */
 bool BinFileReader::OpenKept(const char* path) {
-    if (path == nullptr || !AnySettledImage()) return false;
+    if (path == nullptr || !IsKeptName(path)) return false;
     struct stat st;
     if (Sys().Stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    SharedImage image = FindSettledImage(st);
+    SharedImage image = FindSettledImage(path, st);
     if (image == nullptr || !UseImage(std::move(image))) return false;
     m_identity = BinFileIdentity(st, m_generation, m_image.get());
     m_cacheable = true;
@@ -85,7 +88,7 @@ bool BinFileReader::UseImage(SharedImage image) {
  * a read that fails, the file is read as before, and reports its own
  * failures. False when the bytes read whole no longer pass the checks of
  * Open: the file changed in between. */
-bool BinFileReader::Keep() {
+bool BinFileReader::Keep(const char* path) {
     std::shared_ptr<KS_U8> bytes = NewImageBuffer();
     const struct stat st = *m_source->FileStat();
     if (bytes == nullptr || !m_source->ReadExact(0, kBinFileSize, bytes.get())) {
@@ -96,7 +99,7 @@ bool BinFileReader::Keep() {
     m_open = false;
     if (!Start()) return false;
     m_identity = BinFileIdentity(st, m_generation, m_image.get());
-    RememberSettledImage(st, m_image);
+    RememberSettledImage(path, st, m_image);
     return true;
 }
 
@@ -222,7 +225,9 @@ bool BinFileReader::ReadHeader(KS_PANEL_HEADER_S* header) {
 bool BinFileReader::ReadPanel(KS_S32 index, void* body) {
     if (body == nullptr) return m_status.Fail(BinFault::kRead, "no room given for the panel");
     if (!Ready()) return false;
-    if (m_cacheable && m_image == nullptr && m_source->Settled() && !Keep()) return false;
+    if (m_cacheable && m_image == nullptr && m_name[0] != '\0' &&
+        m_source->Settled() && !Keep(m_name))
+        return false;
     BinFileLayout layout;
     if (KnownLayout(&layout) && layout.exact && index >= 0 &&
         static_cast<KS_U32>(index) < layout.panels) {

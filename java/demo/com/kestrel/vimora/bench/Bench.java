@@ -20,11 +20,14 @@ import java.util.Objects;
  * against {@link PlainBinFile}, a tight plain-Java writer and reader of the
  * same format: makePanelBin of a full file, in a warm JVM and in young ones
  * (a fresh JVM per sample, its first calls timed); the whole-file read a
- * GUI does (readBinHeader, then readBinBody of every panel), warm and
- * young; that read's cost per panel at 10, 100, 1000 and all panels;
- * readBinBody of the first and of the last panel, and readBinHeader.
- * Before timing, both writers must have written byte-identical files and
- * both readers must agree on every panel. Both sides run in turns, so that
+ * GUI does (readBinHeader, then readBinBody of every panel) of a file
+ * written a moment ago, which the library reads from the file on every
+ * call, and of one written seconds before, as the files a GUI opens are,
+ * whose image the library keeps: warm and young; that read's cost per
+ * panel at 10, 100, 1000 and all panels; readBinBody of the first and of
+ * the last panel, and readBinHeader. Before timing, both writers must have
+ * written byte-identical files and both readers must agree on every panel,
+ * read fresh and read settled. Both sides run in turns, so that
  * they meet the same load. Prints the median time per call of each side
  * and their ratio (library / plain Java; below 1 the library is faster).
  *
@@ -45,6 +48,8 @@ public final class Bench {
     private static final int YOUNG_JVMS = 5;
     private static final int YOUNG_CALLS = 5;
     private static final int[] PER_PANEL_COUNTS = {10, 100, 1000};
+    /** How long after its last change the library keeps a file's image (and a margin). */
+    private static final long SETTLED_NS = 3_000_000_000L;
 
     private final JNIMakeBin jni = new JNIMakeBin();
 
@@ -108,13 +113,41 @@ public final class Bench {
                 () -> check(jni.makePanelBin(header, panels, lib, chip) == 0, "make"),
                 () -> PlainBinFile.write(plain, header, panels, r120));
         row(String.format("makePanelBin, %d %s panels", count, chip), make, "ms");
-        row("  in a young JVM", youngMedians(dir, "make", chip, count), "ms");
+        row("  in a young JVM", youngMedians("make", chip, count, lib, plain), "ms");
 
-        double[] all = medians(READ_ALL_WARMUP, READ_ALL_RUNS, 1, readAll(lib, plain, chip, count, r120),
+        // A file written a moment ago is read from the disk on every call.
+        check(jni.makePanelBin(header, panels, lib, chip) == 0, "makePanelBin");
+        PlainBinFile.write(plain, header, panels, r120);
+        long written = System.nanoTime();
+        double[] fresh = medians(READ_ALL_WARMUP, READ_ALL_RUNS, 1, readAll(lib, chip, count),
+                readAllPlain(plain, count, r120));
+        boolean stillFresh = System.nanoTime() - written < SETTLED_NS;
+        row(String.format("whole-file read, just written%s", stillFresh ? "" : " (settled meanwhile)"), fresh,
+                "ms");
+
+        String[] perPanelLib = new String[PER_PANEL_COUNTS.length];
+        Path[] perPanelPlain = new Path[PER_PANEL_COUNTS.length];
+        for (int k = 0; k < PER_PANEL_COUNTS.length; ++k) {
+            int n = PER_PANEL_COUNTS[k];
+            perPanelLib[k] = dir.resolve("library-" + chip + "-" + n + ".bin").toString();
+            perPanelPlain[k] = dir.resolve("plain-" + chip + "-" + n + ".bin");
+            check(jni.makePanelBin(header(n), panels(n), perPanelLib[k], chip) == 0, "makePanelBin");
+            PlainBinFile.write(perPanelPlain[k], header(n), panels(n), r120);
+        }
+        // What a GUI opens was written a while ago.
+        Thread.sleep(SETTLED_NS / 1_000_000 + 500);
+        sameReads(lib, plain, chip, count, r120);
+
+        double[] all = medians(READ_ALL_WARMUP, READ_ALL_RUNS, 1, readAll(lib, chip, count),
                 readAllPlain(plain, count, r120));
         row(String.format("whole-file read, %d %s panels", count, chip), all, "ms");
-        row("  in a young JVM", youngMedians(dir, "read", chip, count), "ms");
-        for (int n : PER_PANEL_COUNTS) perPanel(dir, chip, n, r120);
+        row("  in a young JVM", youngMedians("read", chip, count, lib, plain), "ms");
+        for (int k = 0; k < PER_PANEL_COUNTS.length; ++k) {
+            int n = PER_PANEL_COUNTS[k];
+            double[] each = medians(READ_ALL_WARMUP, READ_ALL_RUNS, n, readAll(perPanelLib[k], chip, n),
+                    readAllPlain(perPanelPlain[k], n, r120));
+            row(String.format("  per panel, %d panels", n), each, "us");
+        }
         row(String.format("  per panel, %d panels", count), new double[] {all[0] / count, all[1] / count}, "us");
 
         DataParam target = new DataParam();
@@ -140,21 +173,8 @@ public final class Bench {
         row("readBinHeader, " + chip + " file", head, "us");
     }
 
-    /** The whole-file read of files of {@code n} panels, per panel. */
-    private void perPanel(Path dir, String chip, int n, boolean r120) throws IOException {
-        DataParam[] panels = panels(n);
-        HeaderParam header = header(n);
-        String lib = dir.resolve("library-" + chip + "-" + n + ".bin").toString();
-        Path plain = dir.resolve("plain-" + chip + "-" + n + ".bin");
-        check(jni.makePanelBin(header, panels, lib, chip) == 0, "makePanelBin");
-        PlainBinFile.write(plain, header, panels, r120);
-        double[] all = medians(READ_ALL_WARMUP, READ_ALL_RUNS, n, readAll(lib, plain, chip, n, r120),
-                readAllPlain(plain, n, r120));
-        row(String.format("  per panel, %d panels", n), all, "us");
-    }
-
     /** What a GUI opening a file does: the header, then every panel. */
-    private Call readAll(String lib, Path plain, String chip, int count, boolean r120) {
+    private Call readAll(String lib, String chip, int count) {
         HeaderParam h = new HeaderParam();
         DataParam target = new DataParam();
         return () -> {
@@ -180,9 +200,10 @@ public final class Bench {
 
     /**
      * Medians over YOUNG_JVMS fresh JVMs of this one's kind, each timing its
-     * first YOUNG_CALLS calls of the operation ("make" or "read") in turns.
+     * first YOUNG_CALLS calls of the operation in turns: "make" writes files
+     * of its own beside these, "read" reads these two files.
      */
-    private static double[] youngMedians(Path dir, String operation, String chip, int count)
+    private static double[] youngMedians(String operation, String chip, int count, String libFile, Path plainFile)
             throws IOException, InterruptedException {
         double[] lib = new double[YOUNG_JVMS];
         double[] java = new double[YOUNG_JVMS];
@@ -190,7 +211,7 @@ public final class Bench {
         command.add(ProcessHandle.current().info().command().orElse("java"));
         command.addAll(ManagementFactory.getRuntimeMXBean().getInputArguments());
         command.addAll(List.of("-cp", System.getProperty("java.class.path"), Bench.class.getName(),
-                "--young", operation, chip, Integer.toString(count), dir.toString()));
+                "--young", operation, chip, Integer.toString(count), libFile, plainFile.toString()));
         for (int k = 0; k < YOUNG_JVMS; ++k) {
             Process child = new ProcessBuilder(command).redirectErrorStream(true).start();
             String line;
@@ -214,26 +235,25 @@ public final class Bench {
         String operation = args[1];
         String chip = args[2];
         int count = Integer.parseInt(args[3]);
-        Path dir = Path.of(args[4]);
         boolean r120 = chip.equals("R120");
         Bench bench = new Bench();
+        Call library;
+        Call java;
+        if (operation.equals("read")) {
+            library = bench.readAll(args[4], chip, count);
+            java = readAllPlain(Path.of(args[5]), count, r120);
+            double[] medians = medians(0, YOUNG_CALLS, 1, library, java);
+            System.out.printf("%.6f %.6f%n", medians[0], medians[1]);
+            return;
+        }
         DataParam[] panels = panels(count);
         HeaderParam header = header(count);
         long id = ProcessHandle.current().pid();
-        String lib = dir.resolve("young-library-" + id + ".bin").toString();
-        Path plain = dir.resolve("young-plain-" + id + ".bin");
+        String lib = args[4] + ".young-" + id;
+        Path plain = Path.of(args[5] + ".young-" + id);
         try {
-            Call library;
-            Call java;
-            if (operation.equals("make")) {
-                library = () -> check(bench.jni.makePanelBin(header, panels, lib, chip) == 0, "make");
-                java = () -> PlainBinFile.write(plain, header, panels, r120);
-            } else {
-                check(bench.jni.makePanelBin(header, panels, lib, chip) == 0, "make");
-                PlainBinFile.write(plain, header, panels, r120);
-                library = bench.readAll(lib, plain, chip, count, r120);
-                java = readAllPlain(plain, count, r120);
-            }
+            library = () -> check(bench.jni.makePanelBin(header, panels, lib, chip) == 0, "make");
+            java = () -> PlainBinFile.write(plain, header, panels, r120);
             double[] medians = medians(0, YOUNG_CALLS, 1, library, java);
             System.out.printf("%.6f %.6f%n", medians[0], medians[1]);
         } finally {
