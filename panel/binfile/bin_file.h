@@ -93,7 +93,9 @@ private:
     BinFileIdentity m_identity;
 
     SharedImage m_image; /* the kept image m_source reads, if any */
-    char m_name[PATH_MAX] = {}; /* of a file opened by name, when not too long */
+    /* Of a file opened by name, when not too long; not cleared beyond its
+     * end, as a reader is made for every call. */
+    char m_name[PATH_MAX];
     BinFileSource* m_source;
     PanelGeneration m_generation = PanelGeneration::kR100;
     KS_U32 m_used = 0;

@@ -26,7 +26,7 @@ enum class Lookup { kFound, kEmpty, kFailed };
 
 }  // namespace
 
-BinFileReader::BinFileReader() : m_source(nullptr) {}
+BinFileReader::BinFileReader() : m_source(nullptr) { m_name[0] = '\0'; }
 
 BinFileReader::~BinFileReader() { delete m_source; }
 
