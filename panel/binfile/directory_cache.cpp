@@ -45,7 +45,8 @@ BinFileIdentity::BinFileIdentity(const struct stat& st, PanelGeneration generati
 }
 
 bool BinFileIdentity::operator==(const BinFileIdentity& other) const {
-    return stamp == other.stamp && generation == other.generation && memcmp(head, other.head, sizeof head) == 0;
+    return stamp == other.stamp && generation == other.generation &&
+           memcmp(head, other.head, sizeof head) == 0;
 }
 
 bool FindBinFileLayout(const BinFileIdentity& identity, BinFileLayout* layout) {

@@ -20,9 +20,10 @@ const char kStringClass[] = "java/lang/String";
 /* The Java methods the library calls: String.getBytes for texts, and what
  * the file-name conversion needs. In the fake, no "sun.jnu.encoding" is
  * set and the default charset is modified UTF-8, which is UTF-8 for the
- * ASCII names the harnesses use. A method's ID is its entry here. */
-enum class Method { kGetBytes, kGetProperty, kDefaultCharset, kForName, kNewEncoder, kWrap,
-                    kEncode, kRemaining, kGetInto };
+ * ASCII names the harnesses use, so the charset's name() is "UTF-8". A
+ * method's ID is its entry here. */
+enum class Method { kGetBytes, kGetProperty, kDefaultCharset, kForName, kName, kNewEncoder,
+                    kWrap, kEncode, kRemaining, kGetInto };
 struct MethodEntry {
     Method method;
     bool isStatic;
@@ -38,6 +39,7 @@ const MethodEntry kMethods[] = {
      "()Ljava/nio/charset/Charset;"},
     {Method::kForName, true, "java/nio/charset/Charset", "forName",
      "(Ljava/lang/String;)Ljava/nio/charset/Charset;"},
+    {Method::kName, false, "java/nio/charset/Charset", "name", "()Ljava/lang/String;"},
     {Method::kNewEncoder, false, "java/nio/charset/Charset", "newEncoder",
      "()Ljava/nio/charset/CharsetEncoder;"},
     {Method::kWrap, true, "java/nio/CharBuffer", "wrap",
@@ -276,6 +278,11 @@ jobject JNICALL CallObjectMethodV(JNIEnv* env, jobject ref, jmethodID method, va
     switch (entry.method) {
         case Method::kGetBytes:
             return NewBytesObject(jvm, Kind::kByteArray, "[B", self->text);
+        case Method::kName: {
+            Object* text = jvm.NewObject(Kind::kString, jvm.ClassNamed(kStringClass));
+            text->text = u"UTF-8";
+            return jvm.NewRef(text);
+        }
         case Method::kNewEncoder:
             return jvm.NewRef(jvm.NewObject(Kind::kInstance, jvm.ClassNamed("java/nio/charset/CharsetEncoder")));
         case Method::kEncode: {
