@@ -41,8 +41,18 @@ struct KnownIds {
     jfieldID ids[kMaxRecordFields];
 };
 
-std::atomic<KnownIds*>* KnownIdsOf(const RecordLayout& layout) {
-    static std::atomic<KnownIds*> r100{nullptr}, r120{nullptr}, header{nullptr};
+/* What the process remembers of each of the library's layouts: the
+ * identifiers above, and the class the layout names once it was found by
+ * name, held weakly, so that an object of exactly that class is known by
+ * its class without a lookup through the class loader on every read. Each
+ * is published once. */
+struct LayoutMemory {
+    std::atomic<KnownIds*> ids{nullptr};
+    std::atomic<jweak> namedClass{nullptr};
+};
+
+LayoutMemory* MemoryOf(const RecordLayout& layout) {
+    static LayoutMemory r100, r120, header;
     if (&layout == &R100BodyLayout()) return &r100;
     if (&layout == &R120BodyLayout()) return &r120;
     if (&layout == &PanelHeaderLayout()) return &header;
@@ -63,17 +73,6 @@ void RememberIds(JNIEnv* env, std::atomic<KnownIds*>* slot, jclass cls, const jf
     /* Another thread was first, or the JVM had no room for the reference. */
     if (entry->cls != nullptr) env->DeleteWeakGlobalRef(entry->cls);
     delete entry;
-}
-
-/* The class each layout names, once found by name, held weakly: an object
- * of exactly that class is then known by its class, without looking the
- * name up through the class loader on every read. Published once. */
-std::atomic<jweak>* NamedClassOf(const RecordLayout& layout) {
-    static std::atomic<jweak> r100{nullptr}, r120{nullptr}, header{nullptr};
-    if (&layout == &R100BodyLayout()) return &r100;
-    if (&layout == &R120BodyLayout()) return &r120;
-    if (&layout == &PanelHeaderLayout()) return &header;
-    return nullptr;
 }
 
 void RememberNamedClass(JNIEnv* env, std::atomic<jweak>* slot, jclass cls) {
@@ -125,7 +124,8 @@ bool RecordMapper::Bind(jclass cls, bool* adopted) {
     if (cls == nullptr) return false;
     if (m_class != nullptr && m_env->IsSameObject(m_class, cls)) return true;
     const size_t count = FieldCount(m_layout);
-    std::atomic<KnownIds*>* slot = KnownIdsOf(m_layout);
+    LayoutMemory* memory = MemoryOf(m_layout);
+    std::atomic<KnownIds*>* slot = memory != nullptr ? &memory->ids : nullptr;
     const KnownIds* known = slot != nullptr ? slot->load(std::memory_order_acquire) : nullptr;
     if (known != nullptr && m_env->IsSameObject(known->cls, cls)) {
         memcpy(m_ids, known->ids, count * sizeof m_ids[0]);
@@ -292,7 +292,8 @@ bool RecordMapper::ToObject(const void* record, jobject object) {
 
 /* The layout's named class, bound, when `object` is an instance of it. */
 bool RecordMapper::BindNamedClass(jobject object) {
-    std::atomic<jweak>* slot = NamedClassOf(m_layout);
+    LayoutMemory* memory = MemoryOf(m_layout);
+    std::atomic<jweak>* slot = memory != nullptr ? &memory->namedClass : nullptr;
     const jweak named = slot != nullptr ? slot->load(std::memory_order_acquire) : nullptr;
     if (named != nullptr) {
         jclass own = m_env->GetObjectClass(object);
