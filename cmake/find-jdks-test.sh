@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks cmake/find-jdks.sh against a fake dpkg-query and fake Java homes:
 # which feature version it takes, that it names the homes the packages
-# installed (not another JDK in the same folder), and that it fails when
-# half of the pair is missing.
+# installed (not another JDK in the same folder), that a missing 32-bit
+# runtime is named, and that it fails without the 64-bit JDK.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
@@ -55,7 +55,7 @@ done << 'CASES'
 newest installed|both|||JDK64=@java-21-openjdk-amd64 JDK32=@java-21-openjdk-i386 
 release default first|both|default-17||JDK64=@java-17-openjdk-amd64 JDK32=@java-17-openjdk-i386 
 feature asked|both|default-17|21|JDK64=@java-21-openjdk-amd64 JDK32=@java-21-openjdk-i386 
-no i386 runtime|only64|||fails
+no i386 runtime|only64|||JDK64=@java-21-openjdk-amd64 JDK32= JDK32_MISSING=openjdk-21-jre-headless:i386 is not installed 
 feature not installed|both||25|fails
 CASES
 [ $fail -eq 0 ] && echo "find-jdks: 5 cases as expected"

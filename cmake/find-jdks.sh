@@ -3,10 +3,13 @@
 # Debian's packages installed: find-jdks.sh [FEATURE] prints
 #   JDK64=<home of openjdk-FEATURE-jdk-headless:amd64>
 #   JDK32=<home of openjdk-FEATURE-jre-headless:i386>
+# and, when that runtime is not installed, JDK32 empty and
+#   JDK32_MISSING=<why>
 # Without FEATURE it takes the release's default (what /usr/lib/jvm/default-java
 # names) or else the newest OpenJDK whose 64-bit JDK is installed. Only
 # Debian's packages are asked, so a JDK unpacked by hand into /usr/lib/jvm is
-# never chosen. Exits 1, saying what is missing, when either is not installed.
+# never chosen. Exits 1, saying what is missing, when the 64-bit JDK is not
+# installed; everything but the 32-bit JVM serves without the other.
 set -eu
 feature=${1:-}
 default_java=${MAKEBIN_DEFAULT_JAVA:-/usr/lib/jvm/default-java}  # another only in its test
@@ -35,6 +38,10 @@ if [ -z "$feature" ]; then
   exit 1
 fi
 jdk64=$(home_of "openjdk-$feature-jdk-headless:amd64" javac)
-jdk32=$(home_of "openjdk-$feature-jre-headless:i386" java)
 echo "JDK64=$jdk64"
-echo "JDK32=$jdk32"
+if jdk32=$(home_of "openjdk-$feature-jre-headless:i386" java 2>/dev/null); then
+  echo "JDK32=$jdk32"
+else
+  echo "JDK32="
+  echo "JDK32_MISSING=openjdk-$feature-jre-headless:i386 is not installed"
+fi

@@ -14,7 +14,7 @@ jdk64=${JDK64:-}
 jdk32=${JDK32:-}
 # ./run, CMake and the tests pass both; by hand they default to what
 # Debian's packages installed.
-if [ -z "$jdk64" ] || [ -z "$jdk32" ]; then
+if [ -z "$jdk64" ] || { [ "$arch" = i386 ] && [ -z "$jdk32" ]; }; then
   found=$("$(dirname "$0")/find-jdks.sh")
   [ -n "$jdk64" ] || jdk64=$(echo "$found" | sed -n 's/^JDK64=//p')
   [ -n "$jdk32" ] || jdk32=$(echo "$found" | sed -n 's/^JDK32=//p')
@@ -29,6 +29,10 @@ case $arch in
   *) echo "run-java.sh: unknown architecture '$arch'" >&2; exit 2 ;;
 esac
 
+if [ -z "$jdk32" ]; then
+  echo "run-java.sh: no 32-bit Java runtime (JDK32 is empty)" >&2
+  exit 2
+fi
 emulator=${MAKEBIN_I386_EMULATOR:-}
 if [ -z "$emulator" ]; then
   exec "$jdk32/bin/java" "$crash_log" -Dmakebin.i386=native "$@"

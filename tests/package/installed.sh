@@ -28,6 +28,10 @@ fail=0
 dpkg -i "$dir"/*.deb || fail=1
 for arch in x86_64 i386; do
   [ $fail -eq 0 ] || break
+  if [ "$arch" = i386 ] && [ -z "${JDK32:-}" ]; then
+    echo "== i386 JVM: not run (${MAKEBIN_JVM32_MISSING:-no 32-bit Java runtime}) =="
+    continue
+  fi
   echo "== $arch JVM, library from the default path =="
   "$here/run-demo.sh" "$arch" - "$classpath" /usr/bin/board-sim || fail=1
 done
@@ -39,5 +43,5 @@ if installed || [ -e /usr/lib/x86_64-linux-gnu/jni/libmakebin.so ] ||
   echo "packages left behind after dpkg -r"
   fail=1
 fi
-[ $fail -eq 0 ] && echo "installed, ran on both JVMs, removed"
+[ $fail -eq 0 ] && echo "installed, ran on the JVMs there are, removed"
 exit $fail
