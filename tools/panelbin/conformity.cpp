@@ -59,10 +59,14 @@ void CheckTiming(const GivenTiming& given, const ClockReading& clock, Findings* 
     CheckTotal("v", TimingField(given.slot, "Vtotal"), t.vtotal, t.height, t.vFront, t.vSync,
                shape.vBack, findings);
     if (!clock.known || RefreshWithin(t, clock.unit, hz, kRefreshTolerancePercent)) return;
+    char refresh[32];
+    const TimingRates rates = RatesOf(t, clock.unit);
     findings->Warning(TimingField(given.slot, "PixelClk"),
-                      "computes to " + RatesText(t, clock) + " with the clock in " +
-                          ClockUnitName(clock.unit) + ", more than " + N(kRefreshTolerancePercent) +
-                          " % from " + N(hz) + " Hz");
+                      std::string("refresh ") +
+                          (rates.known ? FormatThousandths(rates.refreshMilliHz, refresh, sizeof refresh)
+                                       : "unknown") +
+                          " Hz with the clock read as " + ClockUnitName(clock.unit) + ", more than " +
+                          N(kRefreshTolerancePercent) + " % from " + N(hz) + " Hz");
 }
 
 /* Enumerations hold one of their choices, flags 0 or 1, texts valid

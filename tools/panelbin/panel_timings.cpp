@@ -112,6 +112,8 @@ std::string RatesText(const StoredTiming& t, const ClockReading& clock) {
 std::string TimingLine(const GivenTiming& given, const ClockReading& clock) {
     const std::string head = std::to_string(NominalHz(given.slot)) + " Hz: ";
     if (!given.given) return head + "not given";
+    if (TimingIsEmpty(given.timing))
+        return head + "all zero" + (given.claim != nullptr ? std::string(", claimed by ") + given.claim : "");
     const StoredTiming& t = given.timing;
     const TimingShape shape = ShapeOf(t);
     return head + std::to_string(t.width) + "x" + std::to_string(t.height) + " " +

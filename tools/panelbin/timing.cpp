@@ -74,8 +74,8 @@ void Picture(const GivenTiming& given) {
 
 void Details(const GivenTiming& given, const ClockReading& clock) {
     printf("%s\n", TimingLine(given, clock).c_str());
-    if (!given.given) return;
     const StoredTiming& t = given.timing;
+    if (!given.given || TimingIsEmpty(t)) return;
     const TimingShape shape = ShapeOf(t);
     printf("  horizontal: active %u, front porch %u, sync %u, back porch %lld, blanking %lld, "
            "total %u pixels\n",
