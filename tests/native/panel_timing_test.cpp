@@ -78,9 +78,9 @@ TEST(PanelTiming, ShapeIsReadFromEachTimingOfARecord) {
     EXPECT_EQ(s48.hBack, 2750 - 1920 - 638 - 44);
     EXPECT_EQ(s48.vBack, 1130 - 1080 - 9 - 5);
     EXPECT_TRUE(TimingIsEmpty(TimingOf(record, TimingSlot::k60Hz)));
-    info.u32PanelWidth = 2200; /* total = active + front porch + sync - 132: no room */
+    info.u32PanelWidth = 2200; /* 2640 - 2200 - 528 - 44: no room left */
     memcpy(record, &info, sizeof info);
-    EXPECT_EQ(ShapeOf(TimingOf(record, TimingSlot::k50Hz)).hBack, -128);
+    EXPECT_EQ(ShapeOf(TimingOf(record, TimingSlot::k50Hz)).hBack, -132);
 }
 
 TEST(PanelTiming, TheUnitIsTheOneMostPanelsFitUnder) {

@@ -116,7 +116,7 @@ std::vector<Finding> HeaderFindings(const KS_PANEL_HEADER_S& header, size_t pane
     Findings findings(-1, &all);
     CheckFields(PanelHeaderLayout(), reinterpret_cast<const KS_U8*>(&header), &findings);
     if (header.u32TotalNum != panels)
-        findings.Warning("u32TotalNum", "the header counts " + N(header.u32TotalNum) +
+        findings.Warning("u32TotalNum", "the header's u32TotalNum is " + N(header.u32TotalNum) +
                                             ", the file holds " + N(static_cast<long long>(panels)) +
                                             (panels == 1 ? " panel" : " panels"));
     return all;
