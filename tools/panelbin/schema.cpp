@@ -99,8 +99,8 @@ const struct {
     {"u32PanelBackLightPwm", "backlight PWM value"},
     {"u32BlPwmUserMin", "lowest backlight PWM value the user may set"},
     {"u32BlPwmUserMax", "highest backlight PWM value the user may set"},
-    {"sendI2c", "send the I2C commands below"},
-    {"pullGpio", "apply the GPIO settings below"},
+    {"sendI2c", "send the I2C commands of i2cDataArray"},
+    {"pullGpio", "apply the GPIO settings of gpioDataSingleArray"},
     {"localdimingSupport", "panel supports local dimming"},
     {"tconToi2cDelay", "delay from timing-controller start to the first I2C command"},
     {"i2cItervalDelay", "delay between I2C commands"},
@@ -135,8 +135,8 @@ std::string TimingMeaning(const std::string& field) {
     const std::string rate = field.substr(at + 6, 2), member = field.substr(at + 10);
     const std::string timing = " of the " + rate + " Hz timing";
     if (member == "PixelClk") return "pixel clock" + timing + "; " + kClockUnitRule;
-    if (member == "Htotal") return "total pixels per line, blanking included" + timing;
-    if (member == "Vtotal") return "total lines per frame, blanking included" + timing;
+    if (member == "Htotal") return "total pixels per line" + timing + ", blanking included";
+    if (member == "Vtotal") return "total lines per frame" + timing + ", blanking included";
     if (member == "HsyncFP")
         return "horizontal sync front porch" + timing +
                "; the back porch is Htotal - u32PanelWidth - front porch - u16HsyncWidth";

@@ -91,7 +91,13 @@ void Details(const GivenTiming& given, const ClockReading& clock) {
 
 int RunTiming(const Options& options) {
     PanelGeneration chip;
-    const PanelFile file = LoadPanelFile(options.file, ChipOption(options.chip, &chip));
+    const PanelGeneration* given = ChipOption(options.chip, &chip);
+    const BinInput input(options.file);
+    const std::string name = InputName(options.file);
+    /* A damaged file's values are no panel's: said, not pictured. */
+    const BinCheck check = CheckInput(input, name, given);
+    if (!check.status.ok()) throw Failure(kExitFailed, name + ": damaged: " + check.status.text);
+    const PanelFile file = LoadPanelImage(input, name, given);
     if (static_cast<size_t>(options.index) >= file.bodies.size())
         throw Failure(kExitUsage, "INDEX must be a panel number below " +
                                       std::to_string(file.bodies.size()));
@@ -99,7 +105,7 @@ int RunTiming(const Options& options) {
     const size_t i = static_cast<size_t>(options.index);
     const KS_U8* body = file.bodies[i].data();
     const Json panel = RecordToJson(BodyLayout(file.generation), body);
-    printf("%s panel %zu %s, %s\n%s\n", InputName(options.file).c_str(), i,
+    printf("%s panel %zu %s, %s\n%s\n", name.c_str(), i,
            Json(TextOf(panel["chName"])).dump().c_str(), GenerationName(file.generation),
            clock.sentence.c_str());
     const std::vector<GivenTiming> timings = PanelTimings(file.generation, body);
