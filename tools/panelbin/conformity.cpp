@@ -30,10 +30,11 @@ std::string N(long long value) { return std::to_string(value); }
 
 /* A total must hold the active part, front porch and sync; a back porch of
  * 0 leaves the panel no time after sync. */
-void CheckTotal(const char* direction, const std::string& field, KS_U32 total, KS_U32 active,
+void CheckTotal(bool horizontal, const std::string& field, KS_U32 total, KS_U32 active,
                 KS_U32 front, KS_U32 sync, long long back, Findings* findings) {
-    const std::string parts = std::string(direction == std::string("h") ? "width " : "height ") +
-                              N(active) + " + front porch " + N(front) + " + sync " + N(sync);
+    const char* direction = horizontal ? "h" : "v";
+    const std::string parts = std::string(horizontal ? "width " : "height ") + N(active) +
+                              " + front porch " + N(front) + " + sync " + N(sync);
     if (back < 0)
         findings->Error(field, "total " + N(total) + " is less than " + parts + " = " +
                                    N(static_cast<long long>(active) + front + sync));
@@ -54,9 +55,9 @@ void CheckTiming(const GivenTiming& given, const ClockReading& clock, Findings* 
         return;
     }
     const TimingShape shape = ShapeOf(t);
-    CheckTotal("h", TimingField(given.slot, "Htotal"), t.htotal, t.width, t.hFront, t.hSync,
+    CheckTotal(true, TimingField(given.slot, "Htotal"), t.htotal, t.width, t.hFront, t.hSync,
                shape.hBack, findings);
-    CheckTotal("v", TimingField(given.slot, "Vtotal"), t.vtotal, t.height, t.vFront, t.vSync,
+    CheckTotal(false, TimingField(given.slot, "Vtotal"), t.vtotal, t.height, t.vFront, t.vSync,
                shape.vBack, findings);
     if (!clock.known || RefreshWithin(t, clock.unit, hz, kRefreshTolerancePercent)) return;
     char refresh[32];
