@@ -169,7 +169,7 @@ TEST_F(PanelbinTest, MakeRefusesBadDocumentsByPanelAndKeyAndWritesNothing) {
          "key enIntfType: name \"LVDS\" does not match id 1, which is VBONE"},
         {[](Json& d) { d["panels"][0]["chName"] = std::string(49, 'a'); }, {}, "key chName: text is 49 bytes, the field holds 48"},
         {[](Json& d) { d["panels"][0]["sendI2c"] = 1; }, {}, "panel 0: key sendI2c belongs to the other chip series"},
-        {[](Json& d) { d["header"]["enMedia"] = 1; }, {}, "header, key enMedia: must be an object"},
+        {[](Json& d) { d["header"]["enMedia"] = 1.5; }, {}, "header, key enMedia: must be an object"},
         {[](Json&) {}, {"--chip", "R120"}, "--chip R120 disagrees with the document's generation R100"},
     };
     for (const Case& c : cases) {
@@ -319,7 +319,7 @@ TEST_F(PanelbinTest, ExitStatusesTellWhatWentWrong) {
         {{"check", "-"}, 0, "standard input: sound, R120"}, /* stdin: the R120 file */
         {{"show", "-"}, 0, "standard input: R120 (from the stored panel size), 2 panels"},
         {{"check", Path("four.bin")}, 0, "warning: the header's u32TotalNum is 4, the file holds 1 panel"},
-        {{"check", "--strict", Path("four.bin")}, 1, "warning (--strict)"},
+        {{"check", "--strict", Path("four.bin")}, 1, "conformity: FAIL (0 errors, 2 warnings) --strict"},
         {{"check", one}, 0, "sound"},
         {{"make", Path("x.bin"), "--from", Path("deep.json")}, 1, "nested deeper than 64 levels"},
         {{"make", Path("x.bin"), "--from", Path("twice.json")}, 1, "key \"header\" is given twice"},
@@ -370,6 +370,96 @@ TEST_F(PanelbinTest, SetChangesOnlyTheFieldsNamed) {
               "panel 1 enIntfType: 0 (LVDS) -> 2 (MINLVDS)\n"
               "panel 1 i2cDataArray[0]: 0 -> 1\n"
               "panel 1 i2cDataArray[1]: 0 -> 2\n");
+}
+
+/* Panels of the CEA 1080p60 timing, the clock in kHz. */
+Json WithTimings(Json document) {
+    for (Json& p : document["panels"]) {
+        p["u32PanelWidth"] = 1920, p["u32Panelheight"] = 1080, p["stTiming60HzPixelClk"] = 148500;
+        p["stTiming60HzHtotal"] = 2200, p["stTiming60HzVtotal"] = 1125;
+        p["u16Timing60HzHsyncFP"] = 88, p["u16Timing60HzVsyncFP"] = 4;
+        p["u16HsyncWidth"] = 44, p["u16VsyncWidth"] = 5;
+    }
+    return document;
+}
+
+TEST_F(PanelbinTest, CheckReportsEveryFindingOfAFileInOneRun) {
+    Json document = WithTimings(Document(PanelGeneration::kR100, 4));
+    document["header"]["u32TotalNum"] = 4;
+    Spit(Path("good.json"), document.dump());
+    ASSERT_EQ(Panelbin({"make", Path("good.bin"), "--from", Path("good.json")}).status, 0);
+    Outcome good = Panelbin({"check", "--strict", Path("good.bin")});
+    EXPECT_EQ(good.status, 0) << good.out;
+    EXPECT_NE(good.out.find("pixel clock read as kHz: 4 of 4 panels' 60 Hz timings fit\n"
+                            "conformity: PASS (0 errors, 0 warnings)"), std::string::npos) << good.out;
+    EXPECT_EQ(Panelbin({"check", "--strict", "--clock-unit", "MHz", Path("good.bin")}).status, 1);
+
+    Json& panels = document["panels"];
+    panels[0]["u16HsyncWidth"] = 192;
+    panels[1]["u32PanelWidth"] = 3968;
+    panels[2]["enIntfType"] = {{"raw", 99}};
+    panels[2]["bHSyncOutput"] = {{"raw", 7}};
+    panels[2]["bSupport48Hz"] = 1;
+    panels[3]["stTiming60HzPixelClk"] = 124416;
+    panels[3]["chName"] = std::string(48, 'x');
+    Spit(Path("bad.json"), document.dump());
+    ASSERT_EQ(Panelbin({"make", Path("bad.bin"), "--from", Path("bad.json")}).status, 0);
+    Outcome bad = Panelbin({"check", Path("bad.bin")});
+    EXPECT_EQ(bad.status, 1);
+    for (const char* line :
+         {"pixel clock read as kHz: 3 of 4 panels' 60 Hz timings fit",
+          "panel 0, stTiming60HzHtotal: warning: h back porch is 0",
+          "panel 1, stTiming60HzHtotal: error: total 2200 is less than width 3968 + front porch 88 + sync 44 = 4100",
+          "panel 2, enIntfType: error: stored value 99 is no choice (0 LVDS, 1 VBONE, 2 MINLVDS)",
+          "panel 2, bHSyncOutput: error: a flag holding 7, not 0 or 1",
+          "panel 2, bSupport48Hz: error: claims 48 Hz, but the 48 Hz timing is all zero",
+          "panel 3, stTiming60HzPixelClk: warning: refresh 50.269 Hz with the clock read as kHz",
+          "panel 3, chName: warning: text fills all 48 bytes", "conformity: FAIL (4 errors, 3 warnings)"})
+        EXPECT_NE(bad.out.find(line), std::string::npos) << line << "\n" << bad.out;
+    const Json json = Json::parse(Panelbin({"check", "--json", Path("bad.bin")}).out);
+    EXPECT_EQ(json["findings"].size(), 7u);
+    EXPECT_EQ(json["errors"], 4);
+}
+
+TEST_F(PanelbinTest, ShowAndDiffTellADamagedFileFromADifference) {
+    const std::string sound = MadeFile(PanelGeneration::kR100, 2, "sound.bin");
+    for (size_t size : {2000, 100}) {
+        Spit(Path("short.bin"), Slurp(sound).substr(0, size));
+        const std::string says = "damaged: file is " + std::to_string(size) + " bytes, expected 819200";
+        Outcome shown = Panelbin({"show", Path("short.bin")});
+        EXPECT_EQ(shown.status, 1);
+        EXPECT_EQ(shown.out.substr(0, shown.out.find('\n')), Path("short.bin") + ": " + says);
+        Outcome diff = Panelbin({"diff", "--json", sound, Path("short.bin")});
+        EXPECT_EQ(diff.status, 6) << diff.err;
+        const Json document = Json::parse(diff.out);
+        EXPECT_EQ(document["exitStatus"], 6);
+        EXPECT_EQ(document["sides"][1]["damaged"], says.substr(9));
+    }
+    ASSERT_EQ(Panelbin({"set", sound, "1", "u32PanelWidth=7"}).status, 0);
+    EXPECT_EQ(Panelbin({"diff", sound, MadeFile(PanelGeneration::kR100, 2, "other.bin")}).status, 1);
+}
+
+TEST_F(PanelbinTest, SetAndMakeTakeAChoiceByNameOrIdAndSayWhatWasMeant) {
+    const std::string file = MadeFile(PanelGeneration::kR120, 1, "one.bin");
+    ASSERT_EQ(Panelbin({"set", file, "0", "enIntfType=vbone", "enLink2=3"}).status, 0);
+    const Json panel = Json::parse(Panelbin({"dump", file}).out)["panels"][0];
+    EXPECT_EQ(panel["enIntfType"]["id"], 1);
+    EXPECT_EQ(panel["enLink2"]["name"], "PIXEL3");
+    Outcome unknown = Panelbin({"set", file, "0", "enIntfType=lvdx"});
+    EXPECT_NE(unknown.err.find("(choices: 0 LVDS, 1 VBONE, 2 MINLVDS)"), std::string::npos) << unknown.err;
+    Outcome misspelt = Panelbin({"set", file, "0", "u32panelwidth=1"});
+    EXPECT_NE(misspelt.err.find("unknown key u32panelwidth (did you mean u32PanelWidth?)"),
+              std::string::npos) << misspelt.err;
+    Json document = Document(PanelGeneration::kR100, 2);
+    document["panels"][0]["enIntfType"] = {{"name", "MINLVDS"}};
+    document["panels"][1]["enIntfType"] = "VBONE";
+    document["header"]["enMedia"] = 2;
+    Spit(Path("named.json"), document.dump());
+    ASSERT_EQ(Panelbin({"make", Path("named.bin"), "--from", Path("named.json")}).status, 0);
+    const Json made = Json::parse(Panelbin({"dump", Path("named.bin")}).out);
+    EXPECT_EQ(made["panels"][0]["enIntfType"]["id"], 2);
+    EXPECT_EQ(made["panels"][1]["enIntfType"]["id"], 1);
+    EXPECT_EQ(made["header"]["enMedia"]["name"], "NAND_FLASH");
 }
 
 }  // namespace

@@ -1,31 +1,33 @@
-/* check: the library's whole-file check, its verdict and first fault, and
- * warnings about a sound file's header. */
+/* check: the conformity check. The container first, by the library's
+ * whole-file check; then what each record's values mean (timings,
+ * enumerations, flags, texts) and the header's count. Every finding is
+ * listed, then the verdict. */
 #include <stdio.h>
 
 #include <iostream>
 
 #include "panel/binfile/bin_file.h"
 #include "tools/panelbin/commands.h"
+#include "tools/panelbin/conformity.h"
 #include "tools/panelbin/failure.h"
 #include "tools/panelbin/input.h"
 #include "tools/panelbin/panel_file.h"
 
 namespace {
 
-/* What a sound file's header says that its panels contradict. */
-std::vector<std::string> HeaderWarnings(const BinInput& input, const std::string& name,
-                                        const BinCheck& check) {
-    BinFileReader reader;
-    KS_PANEL_HEADER_S header = {};
-    if (!reader.OpenImage(input.bytes(), input.imageSize(), check.generation) ||
-        !reader.ReadHeader(&header))
-        throw Failure(kExitFile, name + ": " + reader.status().text);
-    std::vector<std::string> warnings;
-    if (header.u32TotalNum != check.panels)
-        warnings.push_back("the header's u32TotalNum is " + std::to_string(header.u32TotalNum) +
-                           ", the file holds " + std::to_string(check.panels) + " panel" +
-                           (check.panels == 1 ? "" : "s"));
-    return warnings;
+/* The panels of a damaged file are looked at only where the reader still
+ * reads them from a whole image: a short file reads as zeros, which are no
+ * one's values. */
+bool ReadPanels(const BinInput& input, const std::string& name, const BinCheck& check,
+                const PanelGeneration* given, PanelFile* file) {
+    if (!check.status.ok() && check.status.fault == BinFault::kFileSize) return false;
+    try {
+        *file = LoadPanelImage(input, name, given);
+        return true;
+    } catch (const Failure& failure) {
+        if (check.status.ok() || failure.exitStatus() == kExitFile) throw;
+        return false;
+    }
 }
 
 }  // namespace
@@ -35,24 +37,34 @@ int RunCheck(const Options& options) {
     const PanelGeneration* given = ChipOption(options.chip, &chip);
     const BinInput input(options.file);
     const std::string name = InputName(options.file);
-    /* A size other than 819200 fails at once, the bytes unread: a regular
-     * file is named by its own length, a stream only as far as it was kept. */
-    BinCheck check;
-    if (input.overLong())
-        (void)check.status.Fail(BinFault::kFileSize, "more than %u bytes, expected %u", kBinFileSize,
-                                kBinFileSize);
-    else
-        check = CheckBinImage(input.bytes(), input.size(), given);
-    if (check.status.fault == BinFault::kRead || check.status.fault == BinFault::kNoMemory)
-        throw Failure(kExitFile, name + ": " + check.status.text);
+    const BinCheck check = CheckInput(input, name, given);
     const bool sound = check.status.ok();
-    const std::vector<std::string> warnings =
-        sound ? HeaderWarnings(input, name, check) : std::vector<std::string>();
+    std::vector<Finding> findings;
+    if (!sound) findings.push_back({true, -1, "", check.status.text});
+    PanelFile file;
+    const bool read = ReadPanels(input, name, check, given, &file);
+    ClockReading clock;
+    if (read) {
+        clock = ReadClock(options.clockUnit, file);
+        const std::vector<Finding> header = HeaderFindings(file.header, file.bodies.size());
+        findings.insert(findings.end(), header.begin(), header.end());
+        for (size_t i = 0; i < file.bodies.size(); ++i) {
+            const std::vector<Finding> panel =
+                PanelFindings(file.generation, file.bodies[i].data(), file.indices[i], clock);
+            findings.insert(findings.end(), panel.begin(), panel.end());
+        }
+    }
     const char* how = given != nullptr ? "from --chip"
                       : check.generationKnown ? "from the stored panel size"
                                               : "no panels to tell";
-    const int status = !sound || (options.strict && !warnings.empty()) ? kExitFailed : kExitOk;
+    const int status = Fails(findings, options.strict) ? kExitFailed : kExitOk;
     if (options.json) {
+        Json list = Json::array();
+        size_t errors = 0;
+        for (const Finding& f : findings) {
+            list.push_back(FindingJson(f));
+            errors += f.error ? 1 : 0;
+        }
         Json result = {{"file", name},
                        {"sound", sound},
                        {"fault", sound ? Json(nullptr) : Json(check.status.text)},
@@ -60,21 +72,24 @@ int RunCheck(const Options& options) {
                                                             : Json(nullptr)},
                        {"generationFrom", how},
                        {"panels", check.panels},
-                       {"warnings", warnings},
+                       {"clock", read ? clock.json : Json(nullptr)},
+                       {"findings", list},
+                       {"errors", errors},
+                       {"warnings", findings.size() - errors},
+                       {"conformity", status == kExitOk ? "PASS" : "FAIL"},
                        {"strict", options.strict},
                        {"exitStatus", status}};
         std::cout << PrettyJson(result) << '\n';
         return status;
     }
-    if (!sound) {
+    if (sound)
+        printf("%s: sound, %s (%s), %u panel%s\n", name.c_str(),
+               check.generationKnown ? GenerationName(check.generation) : "any chip series", how,
+               check.panels, check.panels == 1 ? "" : "s");
+    else
         printf("%s: damaged: %s\n", name.c_str(), check.status.text);
-        return status;
-    }
-    printf("%s: sound, %s (%s), %u panel%s\n", name.c_str(),
-           check.generationKnown ? GenerationName(check.generation) : "any chip series", how,
-           check.panels, check.panels == 1 ? "" : "s");
-    for (const std::string& warning : warnings)
-        printf("%s: warning%s: %s\n", name.c_str(), options.strict ? " (--strict)" : "",
-               warning.c_str());
+    if (read && !file.bodies.empty()) printf("%s\n", clock.sentence.c_str());
+    for (const Finding& f : findings) printf("%s\n", FindingLine(f).c_str());
+    printf("%s%s\n", Verdict(findings, options.strict).c_str(), options.strict ? " --strict" : "");
     return status;
 }

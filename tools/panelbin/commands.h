@@ -30,6 +30,10 @@ struct Options {
     std::string record;  /* set's INDEX: a panel number or "header" */
     std::vector<std::string> assignments; /* set's key=value */
     std::string schema;  /* the document schema prints */
+    /* show, check and timing: the pixel clock's unit (empty: decided per
+     * file); show --timings: a line per timing */
+    std::string clockUnit;
+    bool timings = false;
 };
 
 int RunShow(const Options& options);
@@ -43,5 +47,6 @@ int RunVerify(const Options& options);
 int RunPorts(const Options& options);
 int RunSet(const Options& options);
 int RunSchema(const Options& options);
+int RunTiming(const Options& options);
 
 #endif

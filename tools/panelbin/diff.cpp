@@ -8,6 +8,7 @@
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
 #include "tools/panelbin/field_text.h"
+#include "tools/panelbin/input.h"
 #include "tools/panelbin/panel_file.h"
 #include "tools/panelbin/spare_bytes.h"
 
@@ -148,13 +149,41 @@ Json ToJson(const Difference& d) {
 
 }  // namespace
 
-int RunDiff(const Options& options) {
-    PanelGeneration chip;
-    const PanelGeneration* given = ChipOption(options.chip, &chip);
-    if (options.file == "-" && options.other == "-")
-        throw Failure(kExitUsage, "only one of A and B can be standard input");
-    const PanelFile a = LoadPanelFile(options.file, given);
-    const PanelFile b = LoadPanelFile(options.other, given);
+namespace {
+
+/* One side of the comparison: its records, or why they are not compared. */
+struct Side {
+    std::string name;
+    std::string damage; /* the container's fault, "" for a sound file */
+    std::string error;  /* why it could not be read at all */
+    int errorStatus = kExitOk;
+    bool read = false;
+    PanelFile file;
+};
+
+/* A damaged side is still compared where the reader reads it whole; a
+ * short one is not: its records would read as zeros. */
+Side LoadSide(const std::string& path, const PanelGeneration* given) {
+    Side side;
+    side.name = InputName(path);
+    try {
+        const BinInput input(path);
+        const BinCheck check = CheckInput(input, side.name, given);
+        if (!check.status.ok()) side.damage = check.status.text;
+        if (check.status.fault == BinFault::kFileSize) return side;
+        side.file = LoadPanelImage(input, side.name, given);
+        side.read = true;
+    } catch (const Failure& failure) {
+        if (failure.exitStatus() != kExitFile && side.damage.empty()) throw;
+        if (failure.exitStatus() == kExitFile) {
+            side.error = failure.what();
+            side.errorStatus = failure.exitStatus();
+        }
+    }
+    return side;
+}
+
+Differences Compare(const PanelFile& a, const PanelFile& b) {
     Differences differences;
     differences.Generation(a.generation, b.generation);
     differences.Records(-1, PanelHeaderLayout(), reinterpret_cast<const KS_U8*>(&a.header),
@@ -170,14 +199,52 @@ int RunDiff(const Options& options) {
         else
             differences.Records(panel, la, a.bodies[i].data(), lb, b.bodies[i].data());
     }
-    const int status = differences.all().empty() ? kExitOk : kExitFailed;
+    return differences;
+}
+
+/* A side that cannot be read outranks a damaged one, which outranks a
+ * difference: the verdict on the records needs both read whole. */
+int StatusOf(const Side& a, const Side& b, const Differences& differences) {
+    if (a.errorStatus != kExitOk) return a.errorStatus;
+    if (b.errorStatus != kExitOk) return b.errorStatus;
+    if (!a.damage.empty() || !b.damage.empty()) return kExitDamaged;
+    return differences.all().empty() ? kExitOk : kExitFailed;
+}
+
+Json SideJson(const Side& side) {
+    return {{"file", side.name},
+            {"damaged", side.damage.empty() ? Json(nullptr) : Json(side.damage)},
+            {"error", side.error.empty() ? Json(nullptr) : Json(side.error)},
+            {"compared", side.read}};
+}
+
+}  // namespace
+
+int RunDiff(const Options& options) {
+    PanelGeneration chip;
+    const PanelGeneration* given = ChipOption(options.chip, &chip);
+    if (options.file == "-" && options.other == "-")
+        throw Failure(kExitUsage, "only one of A and B can be standard input");
+    const Side a = LoadSide(options.file, given);
+    const Side b = LoadSide(options.other, given);
+    const bool compared = a.read && b.read;
+    const Differences differences = compared ? Compare(a.file, b.file) : Differences();
+    const int status = StatusOf(a, b, differences);
     if (options.json) {
         Json list = Json::array();
         for (const Difference& d : differences.all()) list.push_back(ToJson(d));
-        Json result = {{"a", options.file}, {"b", options.other}, {"same", list.empty()},
-                       {"count", list.size()}, {"differences", list}};
+        Json result = {{"a", options.file}, {"b", options.other},
+                       {"same", compared ? Json(list.empty()) : Json(nullptr)},
+                       {"sides", {SideJson(a), SideJson(b)}},
+                       {"count", list.size()}, {"differences", list}, {"exitStatus", status}};
         std::cout << PrettyJson(result) << '\n';
         return status;
+    }
+    for (const Side* side : {&a, &b}) {
+        if (!side->damage.empty())
+            printf("%s: damaged: %s%s\n", side->name.c_str(), side->damage.c_str(),
+                   side->read ? " (compared as the reader reads it)" : "");
+        if (!side->error.empty()) fprintf(stderr, "panelbin: %s\n", side->error.c_str());
     }
     for (const Difference& d : differences.all()) printf("%s\n", d.line.c_str());
     return status;

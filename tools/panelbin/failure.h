@@ -14,6 +14,7 @@ const int kExitUsage = 2;    /* a command line the tool cannot use */
 const int kExitFile = 3;     /* a file that cannot be read or written */
 const int kExitBoard = 4;    /* the board link failed */
 const int kExitMismatch = 5; /* verify: the board holds other values than the file */
+const int kExitDamaged = 6;  /* diff: A or B is a damaged file, so no verdict on the difference */
 
 class Failure : public std::runtime_error {
 public:

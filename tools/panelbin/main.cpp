@@ -45,6 +45,14 @@ void AddTargets(CLI::App* command, Options* options) {
     command->add_option("--log", options->logPath, "append one JSON line per board to this file");
 }
 
+/* show, check and timing read the pixel clock in a unit. */
+void AddClockUnit(CLI::App* command, Options* options) {
+    command->add_option("--clock-unit", options->clockUnit,
+                        "read the pixel clock in Hz, kHz, 10kHz or MHz (default: the unit under "
+                        "which most panels' 60 Hz timings come within 2 % of 60 Hz)")
+        ->check(CLI::IsMember({"Hz", "kHz", "10kHz", "10 kHz", "MHz"}));
+}
+
 void AddTrace(CLI::App* command, Options* options) {
     command->add_option("--trace", options->tracePath,
                         "write every frame sent and received, decoded, to this file "
@@ -62,6 +70,8 @@ int Run(int argc, char** argv) {
     show->add_option("FILE", options.file, "panel bin file")->required();
     AddChip(show, &options, stored);
     show->add_flag("--json", options.json, "as one JSON document (panelbin schema show)");
+    show->add_flag("--timings", options.timings, "a line per timing under each panel");
+    AddClockUnit(show, &options);
 
     auto* dump = app.add_subcommand("dump", "The header and the panels as JSON.");
     dump->add_option("FILE", options.file, "panel bin file")->required();
@@ -73,11 +83,18 @@ int Run(int argc, char** argv) {
     make->add_option("--from", options.from, "JSON document, - for stdin")->required();
     AddChip(make, &options, "R100 or R120 (default: the document's generation)");
 
-    auto* check = app.add_subcommand("check", "Is the file sound? The first fault, by name.");
+    auto* check = app.add_subcommand("check", "Is the file sound, and would its panels work? Every finding.");
     check->add_option("FILE", options.file, "panel bin file")->required();
     AddChip(check, &options, stored);
     check->add_flag("--json", options.json, "as one JSON document (panelbin schema check)");
     check->add_flag("--strict", options.strict, "warnings fail the check too");
+    AddClockUnit(check, &options);
+
+    auto* timing = app.add_subcommand("timing", "One panel's three timings in full, pictured to scale.");
+    timing->add_option("FILE", options.file, "panel bin file")->required();
+    timing->add_option("INDEX", options.index, "the panel")->required()->check(CLI::Range(0, INT_MAX));
+    AddChip(timing, &options, stored);
+    AddClockUnit(timing, &options);
 
     auto* diff = app.add_subcommand("diff", "Every byte in which the records differ, by field, panel by panel.");
     diff->add_option("A", options.file, "panel bin file")->required();
@@ -136,6 +153,7 @@ int Run(int argc, char** argv) {
     if (*ports) return RunPorts(options);
     if (*set) return RunSet(options);
     if (*schema) return RunSchema(options);
+    if (*timing) return RunTiming(options);
     return RunPull(options);
 }
 

@@ -79,9 +79,30 @@ const RecordLayout& BodyLayout(PanelGeneration generation) {
 }
 
 PanelFile LoadPanelFile(const std::string& path, const PanelGeneration* chip, KS_S32 only) {
-    PanelFile file;
     const BinInput input(path);
-    const std::string name = InputName(path);
+    return LoadPanelImage(input, InputName(path), chip, only);
+}
+
+BinCheck CheckInput(const BinInput& input, const std::string& name, const PanelGeneration* chip) {
+    BinCheck check;
+    if (input.overLong() || input.size() != kBinFileSize) {
+        /* The bytes unread: a regular file is named by its own length, a
+         * stream only as far as it was kept. */
+        const std::string size = input.overLong() ? "more than " + std::to_string(kBinFileSize)
+                                                  : std::to_string(input.size());
+        (void)check.status.Fail(BinFault::kFileSize, "file is %s bytes, expected %u", size.c_str(),
+                                kBinFileSize);
+        return check;
+    }
+    check = CheckBinImage(input.bytes(), input.size(), chip);
+    if (check.status.fault == BinFault::kRead || check.status.fault == BinFault::kNoMemory)
+        throw Failure(kExitFile, name + ": " + check.status.text);
+    return check;
+}
+
+PanelFile LoadPanelImage(const BinInput& input, const std::string& name,
+                         const PanelGeneration* chip, KS_S32 only) {
+    PanelFile file;
     BinFileReader reader;
     if (!reader.OpenImage(input.bytes(), input.imageSize(), PanelGeneration::kR100))
         throw ReaderFailure(name, reader);

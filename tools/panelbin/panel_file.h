@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "panel/binfile/bin_file.h"
+#include "tools/panelbin/input.h"
 #include "tools/panelbin/record_json.h"
 
 struct PanelFile {
@@ -26,6 +27,15 @@ const PanelGeneration* ChipOption(const std::string& chip, PanelGeneration* stor
  * stored panel has (R100 when there is none). A reader failure throws a
  * Failure that names the file and the reason. */
 PanelFile LoadPanelFile(const std::string& path, const PanelGeneration* chip, KS_S32 only = -1);
+/* The same from an input already read, named `name` in messages. */
+PanelFile LoadPanelImage(const BinInput& input, const std::string& name,
+                         const PanelGeneration* chip, KS_S32 only = -1);
+
+/* The whole-file check of an input: its first fault by name, a size other
+ * than 819200 as "file is N bytes, expected 819200" (a stream that held
+ * more as "more than 819200 bytes"). A fault of reading itself throws a
+ * Failure (kExitFile). */
+BinCheck CheckInput(const BinInput& input, const std::string& name, const PanelGeneration* chip);
 
 const RecordLayout& BodyLayout(PanelGeneration generation);
 

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "panel/model/field_codec.h"
+#include "tools/panelbin/field_text.h"
 #include "tools/panelbin/record_json.h"
 #include "tools/panelbin/spare_bytes.h"
 #include "tools/panelbin/utf8.h"
@@ -72,20 +73,6 @@ bool OnlyKeys(const FieldSpec& def, const Json& value, std::initializer_list<con
     return fine;
 }
 
-/* "0 LVDS, 1 VBONE, 2 MINLVDS": the identifiers an option takes. They
- * are small (the longest enumeration has 10 values), so trying the first
- * 64 finds them all. */
-std::string Choices(const FieldSpec& def) {
-    std::string list;
-    for (KS_S32 id = 0; id < 64; ++id) {
-        const KS_U32 member = ToMember(def, id);
-        if (!IsEnumChoice(*def.names, member)) continue;
-        list += (list.empty() ? "" : ", ") + std::to_string(id) + " " +
-                EnumNameOf(*def.names, member);
-    }
-    return list;
-}
-
 /* A name, if given, must be the stored enumerator's. */
 bool NameMatches(const FieldSpec& def, const Json& value, KS_U32 member, const std::string& of,
                  Problems* problems) {
@@ -113,10 +100,34 @@ bool RawMember(const FieldSpec& def, const Json& value, Problems* problems, KS_U
     return true;
 }
 
+/* The object form of a value given by identifier alone (1) or by name
+ * alone ("VBONE", {"name": "VBONE"}, any case): {"id": 1}. False, with the
+ * choices listed, for a name that is no choice's. */
+bool ByIdOrName(const FieldSpec& def, const Json& given, Problems* problems, Json* value) {
+    *value = given;
+    if (given.is_number_integer()) *value = {{"id", given}};
+    if (given.is_string()) *value = {{"name", given}};
+    if (!value->is_object() || value->contains("id") || value->contains("raw") ||
+        !value->contains("name") || !(*value)["name"].is_string())
+        return true;
+    KS_S32 id = 0;
+    if (!ChoiceNamed(def, (*value)["name"].get<std::string>(), &id)) {
+        problems->Key(def, "no choice is named " + Echo((*value)["name"]) + " (choices: " +
+                               ChoiceList(def) + ")");
+        return false;
+    }
+    value->erase("name");
+    (*value)["id"] = id;
+    return true;
+}
+
 /* {"id": n, "name": "..."}: the identifier must be a choice of the option
  * (any value, for an enumeration copied as it is), and a name, if given,
- * that of the enumerator it becomes. */
-void StoreEnumerated(const FieldSpec& def, const Json& value, Problems* problems, KS_U8* record) {
+ * that of the enumerator it becomes. The identifier or the name alone
+ * serve as well. */
+void StoreEnumerated(const FieldSpec& def, const Json& given, Problems* problems, KS_U8* record) {
+    Json value;
+    if (!ByIdOrName(def, given, problems, &value)) return;
     if (!value.is_object() || (!value.contains("id") && !value.contains("raw"))) {
         problems->Key(def, "must be an object {\"id\": ..., \"name\": ...}, not " + Echo(value));
         return;
@@ -134,7 +145,7 @@ void StoreEnumerated(const FieldSpec& def, const Json& value, Problems* problems
         member = ToMember(def, static_cast<KS_S32>(id));
         if (def.kind != FieldKind::kCopy && !IsEnumChoice(*def.names, member)) {
             problems->Key(def, "id " + std::to_string(id) + " is not one of its choices (" +
-                                   Choices(def) + "); a stored value goes as \"raw\"");
+                                   ChoiceList(def) + "); a stored value goes as \"raw\"");
             return;
         }
         if (!NameMatches(def, value, member, "id " + std::to_string(id), problems)) return;
@@ -293,6 +304,12 @@ bool HasField(const RecordLayout& layout, const std::string& name) {
     return !ForEachField(layout, [&](size_t, const FieldSpec& def) { return name != def.name; });
 }
 
+/* " (did you mean u32PanelWidth?)", or nothing when no field is near. */
+std::string Suggestion(const RecordLayout& layout, const std::string& key) {
+    const std::string nearest = NearestField(layout, key);
+    return nearest.empty() ? "" : " (did you mean " + nearest + "?)";
+}
+
 }  // namespace
 
 void RecordFromJson(const RecordLayout& layout, const Json& object, const std::string& where,
@@ -307,7 +324,7 @@ void RecordFromJson(const RecordLayout& layout, const Json& object, const std::s
         if (other != nullptr && HasField(*other, item.key()))
             problems.Record("key " + item.key() + " belongs to the other chip series");
         else
-            problems.Record("unknown key " + CutText(item.key()));
+            problems.Record("unknown key " + CutText(item.key()) + Suggestion(layout, item.key()));
     }
     ForEachField(layout, [&](size_t, const FieldSpec& def) {
         if (!object.contains(def.name)) {

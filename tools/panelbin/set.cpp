@@ -20,35 +20,17 @@ const FieldSpec* FindField(const RecordLayout& layout, const std::string& name) 
     return found;
 }
 
-/* The identifier whose enumerator is named `name` ("VBONE"). */
-bool IdNamed(const FieldSpec& def, const std::string& name, KS_S32* id) {
-    for (KS_S32 k = 0; k < 64; ++k) {
-        const char* named = EnumNameOf(*def.names, ToMember(def, k));
-        if (named != nullptr && name == named && IsEnumChoice(*def.names, ToMember(def, k))) {
-            *id = k;
-            return true;
-        }
-    }
-    return false;
-}
-
-/* The value as the document would hold it: a text as it is, an option by
- * identifier or name, anything else as JSON (a number, {"raw": ...}, an
- * array); what does not parse stays a string for make's checks to refuse. */
+/* The value as the document would hold it: a text as it is, anything else
+ * as JSON (a number, {"raw": ...}, an array); what does not parse stays a
+ * string, which names a choice of an option or is refused as make refuses
+ * it. */
 Json ValueFor(const FieldSpec* def, const std::string& key, const std::string& text) {
     if (def != nullptr && def->kind == FieldKind::kText) return text;
-    Json value = text;
     try {
-        value = ParseDocument(text, "the value of " + key);
+        return ParseDocument(text, "the value of " + key);
     } catch (const Failure&) {
+        return text;
     }
-    if (def == nullptr || def->names == nullptr) return value;
-    if (value.is_number()) return {{"id", value}};
-    KS_S32 id = 0;
-    if (value.is_string() && IdNamed(*def, text, &id)) return {{"id", id}};
-    if (value.is_string())
-        throw Failure(kExitFailed, "key " + key + ": no choice is named " + Echo(value));
-    return value;
 }
 
 /* "header" or the number of a panel the file holds. */

@@ -9,6 +9,7 @@
 #include "tools/panelbin/failure.h"
 #include "tools/panelbin/input.h"
 #include "tools/panelbin/panel_file.h"
+#include "tools/panelbin/panel_timings.h"
 
 namespace {
 
@@ -46,17 +47,24 @@ std::string OptionText(const Json& option) {
 
 }  // namespace
 
-void PrintPanelTableHead(bool backlight) {
-    printf("%5s  %s%s%s%5s%s\n", "index", Pad("name", 26).c_str(), Pad("resolution", 12).c_str(),
-           Pad("interface", 10).c_str(), "rate", backlight ? "  backlight (min..max)" : "");
+/* Wide enough for "60.000/50.000/48.000". */
+const size_t kRefreshColumns = 22;
+
+void PrintPanelTableHead(bool backlight, bool refresh) {
+    printf("%5s  %s%s%s%5s%s%s\n", "index", Pad("name", 26).c_str(), Pad("resolution", 12).c_str(),
+           Pad("interface", 10).c_str(), "rate",
+           refresh ? ("  " + Pad("refresh (Hz)", kRefreshColumns)).c_str() : "",
+           backlight ? "  backlight (min..max)" : "");
 }
 
-void PrintPanelLine(const std::string& label, const Json& panel, bool backlight) {
+void PrintPanelLine(const std::string& label, const Json& panel, bool backlight,
+                    const std::string* refresh) {
     std::string size = std::to_string(JsonInt(panel["u32PanelWidth"])) + "x" +
                        std::to_string(JsonInt(panel["u32Panelheight"]));
     printf("%5s  %s%s%s%5lld", label.c_str(), Pad(TextOf(panel["chName"]), 26).c_str(),
            Pad(size, 12).c_str(), Pad(OptionText(panel["enIntfType"]), 10).c_str(),
            JsonInt(panel["u32FrameRateMax"]));
+    if (refresh != nullptr) printf("  %s", Pad(*refresh, kRefreshColumns).c_str());
     if (backlight)
         printf("  %lld (%lld..%lld)", JsonInt(panel["u32PanelBackLightPwm"]),
                JsonInt(panel["u32BlPwmUserMin"]), JsonInt(panel["u32BlPwmUserMax"]));
@@ -70,41 +78,95 @@ const size_t kShowFieldCount = sizeof kShowFields / sizeof kShowFields[0];
 
 namespace {
 
+/* "60.000/50.000/48.000": the refresh of the 60, 50 and 48 Hz timings,
+ * "-" for one not given, "?" without a unit or a total. */
+std::string RefreshColumn(const std::vector<GivenTiming>& timings, const ClockReading& clock) {
+    std::string column;
+    for (const GivenTiming& t : timings) {
+        const TimingRates rates = RatesOf(t.timing, clock.unit);
+        char text[32];
+        const char* rate = !t.given                     ? "-"
+                           : clock.known && rates.known ? FormatThousandths(rates.refreshMilliHz, text, sizeof text)
+                                                        : "?";
+        column += (column.empty() ? "" : "/") + std::string(rate);
+    }
+    return column;
+}
+
 /* The same in one document: the header whole, each panel's columns in
- * the forms dump gives them. */
-Json ShowJson(const Options& options, const PanelFile& file, const Json& document) {
+ * the forms dump gives them and its timings with the derived values. */
+Json ShowJson(const std::string& name, const std::string& damage, const PanelFile* file,
+              const ClockReading& clock, const Json& document) {
     Json panels = Json::array();
-    for (size_t i = 0; i < file.bodies.size(); ++i) {
-        Json line = {{"index", file.indices[i]}};
-        for (const char* name : kShowFields) line[name] = document["panels"][i][name];
+    for (size_t i = 0; file != nullptr && i < file->bodies.size(); ++i) {
+        Json line = {{"index", file->indices[i]}};
+        for (const char* field : kShowFields) line[field] = document["panels"][i][field];
+        Json timings = Json::array();
+        for (const GivenTiming& t : PanelTimings(file->generation, file->bodies[i].data()))
+            timings.push_back(TimingJson(t, clock));
+        line["timings"] = timings;
         panels.push_back(line);
     }
-    return {{"file", options.file},
-            {"generation", GenerationName(file.generation)},
-            {"generationFrom", file.generationSource},
-            {"header", document["header"]},
+    const bool read = file != nullptr;
+    return {{"file", name},
+            {"damaged", damage.empty() ? Json(nullptr) : Json(damage)},
+            {"generation", read ? Json(GenerationName(file->generation)) : Json(nullptr)},
+            {"generationFrom", read ? Json(file->generationSource) : Json(nullptr)},
+            {"header", read ? document["header"] : Json(nullptr)},
+            {"clock", read ? clock.json : Json(nullptr)},
             {"panels", panels}};
+}
+
+/* The damage of an input, or "" for a sound one; the panels of a damaged
+ * file are read where its image is whole and the reader still reads it. */
+std::string Damage(const BinInput& input, const std::string& name, const PanelGeneration* chip,
+                   PanelFile* file, bool* read) {
+    const BinCheck check = CheckInput(input, name, chip);
+    *read = false;
+    if (!check.status.ok() && check.status.fault == BinFault::kFileSize) return check.status.text;
+    try {
+        *file = LoadPanelImage(input, name, chip);
+        *read = true;
+    } catch (const Failure& failure) {
+        if (check.status.ok() || failure.exitStatus() == kExitFile) throw;
+    }
+    return check.status.ok() ? "" : check.status.text;
 }
 
 }  // namespace
 
 int RunShow(const Options& options) {
     PanelGeneration chip;
-    PanelFile file = LoadPanelFile(options.file, ChipOption(options.chip, &chip));
-    Json document = PanelFileToJson(file);
+    const BinInput input(options.file);
+    const std::string name = InputName(options.file);
+    PanelFile file;
+    bool read = false;
+    const std::string damage = Damage(input, name, ChipOption(options.chip, &chip), &file, &read);
+    const int status = damage.empty() ? kExitOk : kExitFailed;
+    const ClockReading clock = read ? ReadClock(options.clockUnit, file) : ClockReading();
+    const Json document = read ? PanelFileToJson(file) : Json(nullptr);
     if (options.json) {
-        std::cout << PrettyJson(ShowJson(options, file, document)) << '\n';
-        return kExitOk;
+        std::cout << PrettyJson(ShowJson(name, damage, read ? &file : nullptr, clock, document)) << '\n';
+        return status;
     }
+    if (!damage.empty()) printf("%s: damaged: %s\n", name.c_str(), damage.c_str());
+    if (!read) return status;
     const Json& header = document["header"];
-    printf("%s: %s (%s), %zu panel%s\n", InputName(options.file).c_str(), GenerationName(file.generation),
+    printf("%s: %s (%s), %zu panel%s\n", name.c_str(), GenerationName(file.generation),
            file.generationSource.c_str(), file.bodies.size(), file.bodies.size() == 1 ? "" : "s");
     printf("header: media %s (id %lld), address 0x%08X, total %u, selected %u\n",
            OptionText(header["enMedia"]).c_str(), JsonInt(header["enMedia"]), file.header.u32Addr,
            file.header.u32TotalNum, file.header.u32Index);
-    if (file.bodies.empty()) return kExitOk;
-    PrintPanelTableHead(true);
-    for (size_t i = 0; i < file.bodies.size(); ++i)
-        PrintPanelLine(std::to_string(file.indices[i]), document["panels"][i], true);
-    return kExitOk;
+    if (file.bodies.empty()) return status;
+    printf("%s\n", clock.sentence.c_str());
+    PrintPanelTableHead(true, true);
+    for (size_t i = 0; i < file.bodies.size(); ++i) {
+        const std::vector<GivenTiming> timings = PanelTimings(file.generation, file.bodies[i].data());
+        const std::string refresh = RefreshColumn(timings, clock);
+        PrintPanelLine(std::to_string(file.indices[i]), document["panels"][i], true, &refresh);
+        if (!options.timings) continue;
+        for (const GivenTiming& t : timings)
+            if (t.given) printf("%7s%s\n", "", TimingLine(t, clock).c_str());
+    }
+    return status;
 }

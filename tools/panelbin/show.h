@@ -11,10 +11,12 @@
 extern const char* const kShowFields[];
 extern const size_t kShowFieldCount;
 
-/* `backlight`: with the backlight column, which a board does not hold. */
-void PrintPanelTableHead(bool backlight);
+/* `backlight`: with the backlight column, which a board does not hold;
+ * `refresh`: with the column of refresh rates. */
+void PrintPanelTableHead(bool backlight, bool refresh = false);
 /* One line from a panel's JSON (RecordToJson of a body), `label` in the
- * index column. */
-void PrintPanelLine(const std::string& label, const Json& panel, bool backlight);
+ * index column, `refresh`, if given, in the refresh column. */
+void PrintPanelLine(const std::string& label, const Json& panel, bool backlight,
+                    const std::string* refresh = nullptr);
 
 #endif

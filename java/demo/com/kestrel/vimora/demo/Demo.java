@@ -231,23 +231,42 @@ public final class Demo {
 
     private static final String[] INTERFACES = {"LVDS", "VbyOne", "miniLVDS"};
 
+    /**
+     * One timing of a well-known mode: pixel clock in kHz, totals and front porches;
+     * the sync widths are the panel's, shared by its timings.
+     */
+    private record Timing(int clockKHz, int htotal, int vtotal, int hFront, int vFront) {}
+
+    // CEA-861 1080p60 / 1080p50 and 1080p at 48 Hz over the 1080p24 line.
+    private static final Timing[] FHD = {
+        new Timing(148500, 2200, 1125, 88, 4), new Timing(148500, 2640, 1125, 528, 4),
+        new Timing(148500, 2750, 1125, 638, 4)};
+    // CEA-861 2160p60 / 2160p50 and 2160p at 48 Hz over the 2160p24 line.
+    private static final Timing[] UHD = {
+        new Timing(594000, 4400, 2250, 176, 8), new Timing(594000, 5280, 2250, 1056, 8),
+        new Timing(594000, 5500, 2250, 1276, 8)};
+    // VESA DMT 1366x768 at 60 Hz, reduced blanking; no 50 or 48 Hz timing.
+    private static final Timing[] HD = {new Timing(72000, 1500, 800, 14, 1)};
+
     private static DataParam[] samplePanels(String chip) {
         boolean r120 = "R120".equals(chip);
         List<DataParam> panels = new ArrayList<>();
-        panels.add(panel("FHD 32\" LVDS", 1920, 1080, 60, 0, r120));
-        panels.add(panel("UHD 55\" V-by-One", 3840, 2160, 120, 1, r120));
-        panels.add(panel("UHD 65\" 液晶 V-by-One", 3840, 2160, 60, 1, r120));
-        panels.add(panel("HD 24\" mini-LVDS", 1366, 768, 60, 2, r120));
+        panels.add(panel("FHD 32\" LVDS", 1920, 1080, 60, 0, r120, FHD, 44, 5));
+        panels.add(panel("UHD 55\" V-by-One", 3840, 2160, 120, 1, r120, UHD, 88, 10));
+        panels.add(panel("UHD 65\" 液晶 V-by-One", 3840, 2160, 60, 1, r120, UHD, 88, 10));
+        panels.add(panel("HD 24\" mini-LVDS", 1366, 768, 60, 2, r120, HD, 56, 3));
         return panels.toArray(new DataParam[0]);
     }
 
-    private static DataParam panel(String name, int width, int height, int rate, int intf, boolean r120) {
+    /** timings: 60 Hz, then 50 and 48 Hz where the panel has them (and then claims 48 Hz). */
+    private static DataParam panel(String name, int width, int height, int rate, int intf, boolean r120,
+            Timing[] timings, int hSync, int vSync) {
         DataParam p = new DataParam();
         p.chName = name;
         p.u32PanelWidth = width;
         p.u32Panelheight = height;
         p.u32FrameRateMax = rate;
-        p.bSupport48Hz = 1;
+        p.bSupport48Hz = timings.length > 2 ? 1 : 0;
         p.enIntfType = intf;
         p.enResolutionType = width > 2000 ? 1 : 0;
         p.enPanelLinkType = intf == 1 ? 2 : 1;
@@ -256,13 +275,27 @@ public final class Demo {
         p.en3DType = 0;
         p.enLvdsSpreadFreq = 1;
         p.enVb1SpreadFreq = 2;
-        p.stTiming60HzPixelClk = width * height * 60 / 1000;
-        p.stTiming60HzHtotal = width + 280;
-        p.stTiming60HzVtotal = height + 45;
-        p.u16Timing60HzHsyncFP = 88;
-        p.u16Timing60HzVsyncFP = 4;
-        p.u16HsyncWidth = 44;
-        p.u16VsyncWidth = 5;
+        p.stTiming60HzPixelClk = timings[0].clockKHz();
+        p.stTiming60HzHtotal = timings[0].htotal();
+        p.stTiming60HzVtotal = timings[0].vtotal();
+        p.u16Timing60HzHsyncFP = timings[0].hFront();
+        p.u16Timing60HzVsyncFP = timings[0].vFront();
+        if (timings.length > 2) {
+            p.stTiming50HzPixelClk = timings[1].clockKHz();
+            p.stTiming50HzHtotal = timings[1].htotal();
+            p.stTiming50HzVtotal = timings[1].vtotal();
+            p.u16Timing50HzHsyncFP = timings[1].hFront();
+            p.u16Timing50HzVsyncFP = timings[1].vFront();
+            p.stTiming48HzPixelClk = timings[2].clockKHz();
+            p.stTiming48HzHtotal = timings[2].htotal();
+            p.stTiming48HzVtotal = timings[2].vtotal();
+            p.u16Timing48HzHsyncFP = timings[2].hFront();
+            p.u16Timing48HzVsyncFP = timings[2].vFront();
+            p.u32DimmingFreq50hz = 200;
+            p.u32DimmingFreq48hz = 192;
+        }
+        p.u16HsyncWidth = hSync;
+        p.u16VsyncWidth = vSync;
         p.bHSyncOutput = 1;
         p.bVSyncOutput = 1;
         p.u32DimmingFreq60hz = 240;
@@ -270,7 +303,7 @@ public final class Demo {
         p.u32PanelBackLightPwm = 80;
         p.u32BlPwmUserMin = 10;
         p.u32BlPwmUserMax = 100;
-        p.enPanelFixrateType = 2;
+        p.enPanelFixrateType = r120 && width > 2000 ? 5 : 2; // UHD_60HZ or (FHD_)60HZ
         p.enDivisionType = 1;
         if (r120) {
             p.sendI2c = 1;
