@@ -2,6 +2,7 @@
 #   jni-i386, jni-x86_64  the library where each Debian JVM looks by default
 #   dev                   headers, CMake package, pkg-config file
 #   tools                 board-sim, panelbin
+#   java                  makebin-diagnostics.jar, where Debian keeps jars
 # Paths are relative to the install prefix, /usr for the packages.
 
 include(CMakePackageConfigHelpers)
@@ -44,6 +45,10 @@ install(CODE "
   configure_file(\"${PROJECT_SOURCE_DIR}/packaging/makebin.pc.in\" \"${pcfile}\" @ONLY)
   " COMPONENT dev)
 install(FILES ${pcfile} DESTINATION lib/${MAKEBIN_TRIPLET_x86_64}/pkgconfig COMPONENT dev)
+
+# The jar under its plain name, as Debian's Java libraries are: an
+# application puts /usr/share/java/makebin-diagnostics.jar on its class path.
+install(FILES ${MAKEBIN_DIAGNOSTICS_JAR} DESTINATION share/java COMPONENT java)
 
 # Each tool comes with its manual page from packaging/, where it has one.
 foreach(tool board-sim panelbin)
