@@ -46,9 +46,16 @@ install(CODE "
   " COMPONENT dev)
 install(FILES ${pcfile} DESTINATION lib/${MAKEBIN_TRIPLET_x86_64}/pkgconfig COMPONENT dev)
 
-# The jar under its plain name, as Debian's Java libraries are: an
-# application puts /usr/share/java/makebin-diagnostics.jar on its class path.
-install(FILES ${MAKEBIN_DIAGNOSTICS_JAR} DESTINATION share/java COMPONENT java)
+# The jar as Debian's Java policy lays it out: named with its version, and
+# the plain name a link to it, which an application puts on its class path.
+# Its sources stay in the build tree: Debian ships no source in a jar.
+set(diagnostics_jar makebin-diagnostics-${PROJECT_VERSION}.jar)
+install(FILES ${MAKEBIN_DIAGNOSTICS_JAR} DESTINATION share/java RENAME ${diagnostics_jar}
+        COMPONENT java)
+install(CODE "
+  file(CREATE_LINK ${diagnostics_jar}
+       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/java/makebin-diagnostics.jar\" SYMBOLIC)
+  " COMPONENT java)
 
 # Each tool comes with its manual page from packaging/, where it has one.
 foreach(tool board-sim panelbin)

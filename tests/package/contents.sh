@@ -23,7 +23,9 @@ expected() { # package arch
       echo "$f/lib/cmake/makebin/makebin-config.cmake"
       echo "$f/lib/cmake/makebin/makebin-config-version.cmake"
       echo "$f/lib/x86_64-linux-gnu/pkgconfig/makebin.pc" ;;
-    libmakebin-java) echo "$f/share/java/makebin-diagnostics.jar" ;;
+    libmakebin-java)
+      echo "$f/share/java/makebin-diagnostics-$version.jar"
+      echo "lrwxrwxrwx root/root ./usr/share/java/makebin-diagnostics.jar" ;;
     makebin-tools)
       for t in "${tool_files[@]}"; do
         case $t in
