@@ -21,18 +21,28 @@ thread_local Record tRecord;
 
 bool ContinuesCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
 
-/* vsnprintf into `out`, then cut back to a whole UTF-8 character where the
- * text did not fit: a reason is handed to Java as UTF-8. */
+/* The bytes of the UTF-8 character that `lead` begins. */
+size_t CharacterBytes(char lead) {
+    const unsigned char byte = static_cast<unsigned char>(lead);
+    if (byte >= 0xF0) return 4;
+    if (byte >= 0xE0) return 3;
+    if (byte >= 0xC0) return 2;
+    return 1;
+}
+
+/* vsnprintf into `out`; where the text did not fit, a character cut at the
+ * end is left out whole: a reason is handed to Java as UTF-8. */
 void Compose(char* out, size_t size, const char* format, va_list args) {
     const int wanted = vsnprintf(out, size, format, args);
     if (wanted < 0) {
         out[0] = '\0';
         return;
     }
-    if (static_cast<size_t>(wanted) < size) return;
-    size_t cut = size - 1;
-    while (cut > 0 && ContinuesCharacter(out[cut])) --cut;
-    out[cut] = '\0';
+    const size_t kept = static_cast<size_t>(wanted) < size ? static_cast<size_t>(wanted) : size - 1;
+    if (kept == static_cast<size_t>(wanted) || kept == 0) return;
+    size_t last = kept - 1;
+    while (last > 0 && ContinuesCharacter(out[last])) --last;
+    if (last + CharacterBytes(out[last]) > kept) out[last] = '\0';
 }
 
 }  // namespace
