@@ -29,7 +29,7 @@ dpkg -i "$dir"/*.deb || fail=1
 for arch in x86_64 i386; do
   [ $fail -eq 0 ] || break
   echo "== $arch JVM, library from the default path =="
-  "$here/run-demo.sh" "$arch" - "$classpath" /usr/bin/board-sim || fail=1
+  "$here/run-demo.sh" "$arch" - "/usr/share/java/makebin-diagnostics.jar:$classpath" /usr/bin/board-sim || fail=1
 done
 
 trap - EXIT
