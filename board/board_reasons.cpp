@@ -1,16 +1,18 @@
 /* The board calls' reasons. The link keeps one text for the process, the
  * last failure of the transport in use, so a reason quotes it only where
- * the call reached the link; a call the facade refused before that is
- * described from its arguments instead. */
+ * the call reached the link; a call refused before that is described from
+ * its arguments, or from the closed serial port, instead. */
 #include "board/board_reasons.h"
 
 #include <stdint.h>
 
+#include <atomic>
 #include <string>
 
 #include "base/call_report.h"
 #include "board/link_failure.h"
 #include "comm/BoardAddress.h"
+#include "comm/UART.h"
 #include "comm/link_access.h"
 #include "jni/support/jni_ref.h"
 #include "jni/support/jni_strings.h"
@@ -20,6 +22,12 @@ namespace {
 
 const char kSerialStart[] = "startSerialConnection";
 const char kNetStart[] = "startNetConnection";
+
+/* Whether the last start from Java was a serial one: a request on a serial
+ * link whose port is closed is refused without a text of its own, and the
+ * link's text is then an earlier call's. Stored by every start, read only
+ * by a failed request. */
+std::atomic<bool> gSerialStarted{false};
 
 /* "<method>: <target>: <plain words> (<step>; the link said: <text>)". */
 void ReportLinkFailure(const char* method, const std::string& target, const char* step) {
@@ -62,6 +70,8 @@ void NoteJavaChipSeries(JNIEnv* env, jstring chipSeries) {
 }  // namespace
 
 void ReportSerialStart(JNIEnv* env, jint result, jstring portName, jint timeout) {
+    /* The arguments the link refuses leave its kind as it was. */
+    if (portName != nullptr && timeout > 0) gSerialStarted.store(true, std::memory_order_relaxed);
     if (result == 0) {
         NotedNull(portName, kSerialStart, "portName");
         return;
@@ -75,7 +85,7 @@ void ReportSerialStart(JNIEnv* env, jint result, jstring portName, jint timeout)
 
 void ReportNetStart(JNIEnv* env, jint result, jstring ip, jint port) {
     if (result == 0) {
-        NotedNull(ip, kNetStart, "ip");
+        if (!NotedNull(ip, kNetStart, "ip")) gSerialStarted.store(false, std::memory_order_relaxed);
         return;
     }
     if (ip == nullptr) return ReportNullArgument(kNetStart, "ip");
@@ -87,6 +97,7 @@ void ReportNetStart(JNIEnv* env, jint result, jstring ip, jint port) {
     if (!IsUsableBoardAddress(address.c_str()))
         return ReportFailure("%s: \"%s\" is not a dotted IPv4 address", kNetStart,
                              address.c_str());
+    gSerialStarted.store(false, std::memory_order_relaxed);
     ReportLinkFailure(kNetStart, address + ":" + std::to_string(static_cast<int16_t>(port)),
                       "starting the network link");
 }
@@ -106,5 +117,9 @@ void ReportPanelTransfer(JNIEnv* env, const char* method, const char* step, jint
     if (dataParam == nullptr) return ReportNullArgument(method, "dataParam");
     if (env->ExceptionCheck() == JNI_TRUE) return ReportObjectFailed(env, method, "dataParam");
     NoteJavaChipSeries(env, chipSeries);
+    if (gSerialStarted.load(std::memory_order_relaxed) && !UART::IsOpen())
+        return ReportFailure("%s: the serial port is not open (its start failed, or "
+                             "endConnection closed it): nothing was sent",
+                             method);
     ReportLinkFailure(method, "the board", step);
 }

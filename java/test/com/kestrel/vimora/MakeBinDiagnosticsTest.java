@@ -80,6 +80,9 @@ class MakeBinDiagnosticsTest {
             new Case("port out of range", () -> JNI.startNetConnection("127.0.0.1", 40000) == -1, "port 40000"),
             new Case("no address", () -> JNI.startNetConnection("board.local", 5000) == -1,
                 "\"board.local\" is not a dotted IPv4 address"),
+            new Case("serial port not open", () -> JNI.startSerialConnection(missingDir, 100, 0, 0, 0, 0, 0) == -1
+                    && JNI.writePanelDataToBoard(panels[0], "R100") == -1,
+                "writePanelDataToBoard: the serial port is not open"),
             new Case("refused", () -> JNI.startNetConnection("127.0.0.1", 1) == 0
                     && JNI.writePanelDataToBoard(panels[0], "R100") == -1,
                 "writePanelDataToBoard: the board: connection refused", "the link said: "));
