@@ -2,6 +2,7 @@
 #   jni-i386, jni-x86_64  the library where each Debian JVM looks by default
 #   dev                   headers, CMake package, pkg-config file
 #   tools                 board-sim, panelbin
+#   java                  makebin-diagnostics.jar, where Debian keeps jars
 # Paths are relative to the install prefix, /usr for the packages.
 
 include(CMakePackageConfigHelpers)
@@ -44,6 +45,17 @@ install(CODE "
   configure_file(\"${PROJECT_SOURCE_DIR}/packaging/makebin.pc.in\" \"${pcfile}\" @ONLY)
   " COMPONENT dev)
 install(FILES ${pcfile} DESTINATION lib/${MAKEBIN_TRIPLET_x86_64}/pkgconfig COMPONENT dev)
+
+# The jar as Debian's Java policy lays it out: named with its version, and
+# the plain name a link to it, which an application puts on its class path.
+# Its sources stay in the build tree: Debian ships no source in a jar.
+set(diagnostics_jar makebin-diagnostics-${PROJECT_VERSION}.jar)
+install(FILES ${MAKEBIN_DIAGNOSTICS_JAR} DESTINATION share/java RENAME ${diagnostics_jar}
+        COMPONENT java)
+install(CODE "
+  file(CREATE_LINK ${diagnostics_jar}
+       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/java/makebin-diagnostics.jar\" SYMBOLIC)
+  " COMPONENT java)
 
 # Each tool comes with its manual page from packaging/, where it has one.
 foreach(tool board-sim panelbin)

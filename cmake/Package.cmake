@@ -8,7 +8,7 @@ set(MAKEBIN_MAKE_DEBS ${PROJECT_SOURCE_DIR}/packaging/make-debs.sh ${PROJECT_SOU
 
 add_custom_target(debs COMMAND ${MAKEBIN_MAKE_DEBS}
                   COMMENT "Building Debian packages in ${MAKEBIN_PACKAGE_DIR}" VERBATIM)
-foreach(target makebin_i386 makebin_x86_64 board-sim panelbin)
+foreach(target makebin_i386 makebin_x86_64 board-sim panelbin diagnostics_jar)
   if(TARGET ${target})
     add_dependencies(debs ${target})
   endif()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian packages from a built tree, one per install component:
 #   libmakebin-jni_<version>_i386.deb, libmakebin-jni_<version>_amd64.deb,
-#   libmakebin-dev_<version>_amd64.deb, makebin-tools_<version>_amd64.deb
+#   libmakebin-dev_<version>_amd64.deb, makebin-tools_<version>_amd64.deb,
+#   libmakebin-java_<version>_all.deb
 # Usage: make-debs.sh SOURCE_DIR BUILD_DIR OUT_DIR VERSION
 set -euo pipefail
 src=$1 build=$2 out=$3 version=$4
@@ -87,3 +88,4 @@ make_deb libmakebin-jni i386 shlibs jni-i386
 make_deb libmakebin-jni amd64 shlibs jni-x86_64
 make_deb libmakebin-dev amd64 "libmakebin-jni (= $version)" dev
 make_deb makebin-tools amd64 shlibs tools
+make_deb libmakebin-java all "libmakebin-jni (= $version)" java

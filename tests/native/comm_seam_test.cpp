@@ -250,6 +250,12 @@ jobject GetBytes(JNIEnv*, jobject, jmethodID, va_list) { return kChipBytes; }
 jsize ChipLength(JNIEnv*, jarray) { return 4; }
 void ChipBytes(JNIEnv*, jbyteArray, jsize, jsize n, jbyte* out) { memcpy(out, "R100", static_cast<size_t>(n)); }
 void DeleteRef(JNIEnv*, jobject) {}
+/* The chip series read directly, as the failure reason of a board call does. */
+jsize ChipUnits(JNIEnv*, jstring) { return 4; }
+void ChipUtf(JNIEnv*, jstring, jsize, jsize n, char* out) {
+    memcpy(out, "R100", static_cast<size_t>(n));
+    out[n] = '\0';
+}
 
 struct FakeJni {
     FakeJni() : table(), env() {
@@ -262,6 +268,8 @@ struct FakeJni {
         table.GetArrayLength = ChipLength;
         table.GetByteArrayRegion = ChipBytes;
         table.DeleteLocalRef = DeleteRef;
+        table.GetStringLength = ChipUnits;
+        table.GetStringUTFRegion = ChipUtf;
         env.functions = &table;
     }
     JNINativeInterface_ table;

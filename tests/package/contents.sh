@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# contents.sh PACKAGE_DIR VERSION TOOL_FILE...: there are exactly the four
+# contents.sh PACKAGE_DIR VERSION TOOL_FILE...: there are exactly the five
 # packages, each holds exactly its files with Debian's owners and modes, and
 # its control file names the right architecture, section and dependencies.
 set -u
@@ -23,6 +23,9 @@ expected() { # package arch
       echo "$f/lib/cmake/makebin/makebin-config.cmake"
       echo "$f/lib/cmake/makebin/makebin-config-version.cmake"
       echo "$f/lib/x86_64-linux-gnu/pkgconfig/makebin.pc" ;;
+    libmakebin-java)
+      echo "$f/share/java/makebin-diagnostics-$version.jar"
+      echo "lrwxrwxrwx root/root ./usr/share/java/makebin-diagnostics.jar" ;;
     makebin-tools)
       for t in "${tool_files[@]}"; do
         case $t in
@@ -44,7 +47,7 @@ field_is() { # deb field extended-regex ("" for an absent field)
 }
 
 count=$(ls "$dir"/*.deb 2> /dev/null | wc -l)
-[ "$count" -eq 4 ] || { echo "expected 4 packages in $dir, found $count"; fail=1; }
+[ "$count" -eq 5 ] || { echo "expected 5 packages in $dir, found $count"; fail=1; }
 
 v=${version//./\\.}
 # package | arch | Multi-Arch (dpkg-deb says no when absent) | Section | Depends
@@ -66,6 +69,7 @@ libmakebin-jni|i386|^same\$|libs|^libc6 \\(>= [0-9.]+\\)\$
 libmakebin-jni|amd64|^same\$|libs|^libc6 \\(>= [0-9.]+\\)\$
 libmakebin-dev|amd64|^no\$|libdevel|^libmakebin-jni \\(= $v\\)\$
 makebin-tools|amd64|^no\$|utils|(^|, )libc6 \\(>= [0-9.]+\\)(,|\$)
+libmakebin-java|all|^no\$|java|^libmakebin-jni \\(= $v\\)\$
 TABLE
-[ $fail -eq 0 ] && echo "4 packages: contents and control fields as expected"
+[ $fail -eq 0 ] && echo "5 packages: contents and control fields as expected"
 exit $fail

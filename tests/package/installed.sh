@@ -10,7 +10,7 @@ if [ "${MAKEBIN_INSTALL_TEST:-}" != 1 ] || [ "$(id -u)" -ne 0 ] || ! command -v 
   echo "skipped: installs for real only as root with dpkg and MAKEBIN_INSTALL_TEST=1"
   exit 77
 fi
-packages=(libmakebin-jni:i386 libmakebin-jni:amd64 libmakebin-dev makebin-tools)
+packages=(libmakebin-jni:i386 libmakebin-jni:amd64 libmakebin-dev makebin-tools libmakebin-java)
 installed() {
   dpkg-query -W -f='${db:Status-Status} ${binary:Package}\n' "${packages[@]}" 2> /dev/null |
     grep '^installed'
@@ -33,7 +33,7 @@ for arch in x86_64 i386; do
     continue
   fi
   echo "== $arch JVM, library from the default path =="
-  "$here/run-demo.sh" "$arch" - "$classpath" /usr/bin/board-sim || fail=1
+  "$here/run-demo.sh" "$arch" - "/usr/share/java/makebin-diagnostics.jar:$classpath" /usr/bin/board-sim || fail=1
 done
 
 trap - EXIT

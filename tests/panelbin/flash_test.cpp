@@ -21,7 +21,7 @@
 #include "panel/binfile/bin_file.h"
 #include "tests/native/board_sim_process.h"
 #include "tests/panelbin/run_panelbin.h"
-#include "tools/panelbin/link_failure.h"
+#include "board/link_failure.h"
 #include "tools/panelbin/sha256.h"
 
 namespace {

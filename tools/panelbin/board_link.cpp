@@ -9,7 +9,7 @@
 #include "board/panel_exchange.h"
 #include "include/Communication_c.h"
 #include "comm/link_access.h"
-#include "tools/panelbin/link_failure.h"
+#include "board/link_failure.h"
 #include "tools/panelbin/progress.h"
 #include "tools/panelbin/serial_ports.h"
 #include "tools/panelbin/wire_tap.h"

@@ -1,6 +1,7 @@
 package com.kestrel.vimora.demo;
 
 import com.kestrel.vimora.jni.JNIMakeBin;
+import com.kestrel.vimora.jni.MakeBinDiagnostics;
 import com.kestrel.vimora.model.DataParam;
 import com.kestrel.vimora.model.HeaderParam;
 import java.io.BufferedReader;
@@ -65,6 +66,7 @@ public final class Demo {
             demo.step("bin file R100", () -> demo.binFileSection("R100"));
             demo.step("bin file R120", () -> demo.binFileSection("R120"));
             demo.step("board link", demo::boardSection);
+            demo.step("failure reason", demo::failureReasonSection);
             keepFiles(dir);
         } finally {
             try (Stream<Path> files = Files.walk(dir)) {
@@ -94,6 +96,18 @@ public final class Demo {
                 Files.copy(file, target.resolve(file.getFileName()), StandardCopyOption.REPLACE_EXISTING);
             }
         }
+    }
+
+    /** A read that fails, and the reason the library gives for it. */
+    private boolean failureReasonSection() {
+        System.out.println();
+        System.out.println("== Why a call failed (library " + MakeBinDiagnostics.libraryVersion() + ") ==");
+        Path missing = workDir.resolve("no-such.bin");
+        HeaderParam header = jni.readBinHeader(new HeaderParam(), missing.toString(), "R100");
+        String reason = MakeBinDiagnostics.lastFailure();
+        System.out.printf("readBinHeader(%s) -> %s%nreason: %s%n", missing.getFileName(),
+                header == null ? "null" : "a header?", reason);
+        return header == null && reason != null && reason.contains(missing.toString());
     }
 
     /** Makes a bin file of sample panels, reads the header and every panel back. */

@@ -5,7 +5,7 @@
  * which is why the specific entries of a piece come before its general
  * one. A text no entry knows (a later version of the link may add some) is
  * shown as it is. */
-#include "tools/panelbin/link_failure.h"
+#include "board/link_failure.h"
 
 #include <string.h>
 

@@ -1,8 +1,9 @@
-/* A board link failure in plain words. The link's own texts stay exactly as
- * they are (the Java application shows them through getStrError); the tool
- * says first what they mean, then quotes them. */
-#ifndef PANELBIN_LINK_FAILURE_H
-#define PANELBIN_LINK_FAILURE_H
+/* A board link failure in plain words, one table for panelbin and for the
+ * reasons Java reads through MakeBinDiagnostics. The link's own texts stay
+ * exactly as they are (getStrError hands them out unchanged); the words say
+ * first what they mean, then quote them. Internal C++: not exported. */
+#ifndef BOARD_LINK_FAILURE_H
+#define BOARD_LINK_FAILURE_H
 
 #include <string>
 
