@@ -24,12 +24,15 @@ struct Options {
     std::string logPath;
     std::string tracePath; /* also pull's */
     bool verify = false;   /* push --verify */
+    std::string retryLog;  /* --retry-failed: the failed boards of this log */
+    bool quiet = false;    /* no live status, no line per board that went well */
     std::vector<std::string> portPaths; /* ports: devices to add to the list */
     bool json = false;  /* --json of pull, show, check, diff and ports */
     bool strict = false; /* check --strict: warnings fail too */
     std::string record;  /* set's INDEX: a panel number or "header" */
     std::vector<std::string> assignments; /* set's key=value */
     std::string schema;  /* the document schema prints */
+    bool logLineSchema = false; /* schema --log-line */
 };
 
 int RunShow(const Options& options);

@@ -14,6 +14,7 @@ const int kExitUsage = 2;    /* a command line the tool cannot use */
 const int kExitFile = 3;     /* a file that cannot be read or written */
 const int kExitBoard = 4;    /* the board link failed */
 const int kExitMismatch = 5; /* verify: the board holds other values than the file */
+const int kExitCancelled = 6; /* many boards: a signal or an unwritable log stopped the run */
 
 class Failure : public std::runtime_error {
 public:

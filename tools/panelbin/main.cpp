@@ -39,10 +39,16 @@ void AddTargets(CLI::App* command, Options* options) {
     group->add_option("--targets", options->targetsFile,
                       "a file of boards, one a line: HOST:PORT, a device or serial:NUMBER")
         ->check(CLI::ExistingFile);
+    group->add_option("--retry-failed", options->retryLog,
+                      "the boards whose last line in this log (of --log) is not ok")
+        ->check(CLI::ExistingFile);
     group->require_option(1, 0);
     command->add_option("--jobs", options->jobs, "boards worked at once (default 1)")
         ->check(CLI::Range(1, 64));
-    command->add_option("--log", options->logPath, "append one JSON line per board to this file");
+    command->add_option("--log", options->logPath,
+                        "append one JSON line per board to this file (panelbin schema --log-line)");
+    command->add_flag("--quiet", options->quiet,
+                      "many boards: no live status line, no line for a board that went well");
 }
 
 void AddTrace(CLI::App* command, Options* options) {
@@ -115,6 +121,7 @@ int Run(int argc, char** argv) {
     auto* schema = app.add_subcommand("schema", "The JSON Schema of dump's document, or of a --json output.");
     schema->add_option("WHAT", options.schema, "dump (the default), show, check or diff")
         ->check(CLI::IsMember({"dump", "show", "check", "diff"}));
+    schema->add_flag("--log-line", options.logLineSchema, "of a line of push's and verify's --log instead");
 
     auto* ports = app.add_subcommand("ports", "The serial ports, what they are and whether they are free.");
     ports->add_option("DEVICE", options.portPaths, "more devices to list (pseudo-terminals)");
