@@ -6,10 +6,10 @@
 namespace {
 
 /* The link's texts for a reply that ended early (a longer one was awaited),
- * or whose checksum is off (the checksum was read from the middle of a
- * longer reply). */
+ * whose checksum is off (it was read from the middle of a longer reply), or
+ * that went on where the last respond byte was due. */
 const char* const kMisfitTexts[] = {"Failed to check checksum", "Failed to receive checksum",
-                                    "Failed to receive data"};
+                                    "Failed to receive data", "Failed to check respond"};
 
 }  // namespace
 
