@@ -57,14 +57,20 @@ int Fail(const char* what) {
 
 int Serve(TcpServer* tcp, SerialServer* serial, Faults* faults, const sigset_t& waitMask) {
     while (!gStopRequested) {
+        std::vector<struct pollfd> fds;
+        if (tcp != nullptr) tcp->AddPollFds(&fds);
+        if (serial != nullptr) fds.push_back({serial->Fd(), POLLIN, 0});
+        int ready = ppoll(fds.data(), fds.size(), nullptr, &waitMask);
+        /* ppoll returns ready requests without taking a signal that came
+         * with them; a moment unblocked takes it, so a clear comes first. */
+        sigset_t held;
+        if (sigprocmask(SIG_SETMASK, &waitMask, &held) != 0 || sigprocmask(SIG_SETMASK, &held, nullptr) != 0)
+            return Fail("signals");
         if (gClearRequested) {
             gClearRequested = 0;
             faults->Clear(kHang);
         }
-        std::vector<struct pollfd> fds;
-        if (tcp != nullptr) tcp->AddPollFds(&fds);
-        if (serial != nullptr) fds.push_back({serial->Fd(), POLLIN, 0});
-        if (ppoll(fds.data(), fds.size(), nullptr, &waitMask) < 0) {
+        if (ready < 0) {
             if (errno == EINTR) continue;
             return Fail("poll");
         }

@@ -217,7 +217,9 @@ void Fleet::Wait() {
     std::vector<struct pollfd> fds;
     for (const auto& child : m_running) fds.push_back({child->fd(), POLLIN, 0});
     struct timespec redraw = {0, kRedrawMs * 1000000L};
-    if (ppoll(fds.data(), fds.size(), m_live.shown() ? &redraw : nullptr, m_signals.WaitMask()) < 0) {
+    const int ready = ppoll(fds.data(), fds.size(), m_live.shown() ? &redraw : nullptr, m_signals.WaitMask());
+    m_signals.TakePending();
+    if (ready < 0) {
         if (errno == EINTR) return;
         throw Failure(kExitBoard, std::string("poll: ") + strerror(errno));
     }

@@ -21,7 +21,8 @@ void AddChip(CLI::App* command, Options* options, const char* what) {
 
 void AddBoard(CLI::App* command, Options* options) {
     auto* group = command->add_option_group("board", "where the board is");
-    group->add_option("--tcp", options->tcp, "the board's HOST:PORT (dotted IPv4)");
+    group->add_option("--tcp", options->tcp,
+                      "the board's HOST:PORT (dotted IPv4, or a name that resolves to one)");
     group->add_option("--serial", options->serial, "the serial device of the board (/dev/ttyUSB0)");
     group->require_option(1);
 }
@@ -29,7 +30,8 @@ void AddBoard(CLI::App* command, Options* options) {
 /* push and verify: one board or many, each --tcp and --serial may repeat. */
 void AddTargets(CLI::App* command, Options* options) {
     auto* group = command->add_option_group("boards", "where the boards are");
-    group->add_option("--tcp", options->tcpTargets, "a board's HOST:PORT (dotted IPv4, port up to 32767)")
+    group->add_option("--tcp", options->tcpTargets,
+                      "a board's HOST:PORT (dotted IPv4 or a name resolving to one, port up to 32767)")
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     group->add_option("--serial", options->serialTargets,

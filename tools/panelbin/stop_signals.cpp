@@ -45,10 +45,17 @@ StopSignals::StopSignals() {
 }
 
 /* The mask first: a stop still pending is counted, not let end the process
- * by its old disposition after the run has been told. */
+ * by its old disposition after the run has been told. Restoring what the
+ * constructor read cannot fail, and a destructor could not report it. */
 StopSignals::~StopSignals() {
     sigprocmask(SIG_SETMASK, &m_oldMask, nullptr);
     for (size_t i = 0; i < 4; ++i) sigaction(kTaken[i], &m_old[i], nullptr);
+}
+
+void StopSignals::TakePending() const {
+    sigset_t held;
+    if (sigprocmask(SIG_SETMASK, &m_waitMask, &held) != 0 || sigprocmask(SIG_SETMASK, &held, nullptr) != 0)
+        throw Failure(kExitFailed, std::string("the signal mask cannot be set: ") + strerror(errno));
 }
 
 int StopSignals::Count() const { return gCount; }

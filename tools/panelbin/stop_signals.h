@@ -23,6 +23,10 @@ public:
 
     /* The mask to wait with: the stop signals let through. */
     const sigset_t* WaitMask() const { return &m_waitMask; }
+    /* Counts a signal still pending: ppoll returns ready descriptors
+     * without taking one that came with them. Throws a Failure when the
+     * mask cannot be set. */
+    void TakePending() const;
 
     /* In a board's forked process: the stop signals ignored (the parent
      * decides when a board ends; a terminal's Ctrl-C reaches the whole
