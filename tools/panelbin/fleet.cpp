@@ -205,7 +205,9 @@ void Fleet::Start(size_t target) {
         Cancel(std::string("no process for a board: ") + strerror(errno));
         return;
     }
-    m_running.emplace_back(new Child(target, pid, pipeFds[0]));
+    /* Owned before anything else can throw. */
+    std::unique_ptr<Child> child(new Child(target, pid, pipeFds[0]));
+    m_running.push_back(std::move(child));
 }
 
 void Fleet::Cancel(const std::string& reason) {
@@ -250,8 +252,8 @@ void Fleet::Finish(size_t slot, bool interrupted) {
     } else {
         outcome = OutcomeOf(child->output(), status, target.where);
     }
-    Report(target, child->startTime(), durationMs, interrupted ? BoardResult::kInterrupted : ResultOf(outcome),
-           outcome);
+    const BoardResult result = interrupted ? BoardResult::kInterrupted : ResultOf(outcome);
+    Report(target, child->startTime(), durationMs, result, outcome);
 }
 
 void Fleet::Report(const Target& target, const std::string& startTime, uint64_t durationMs,
@@ -260,13 +262,15 @@ void Fleet::Report(const Target& target, const std::string& startTime, uint64_t 
     if (result != BoardResult::kOk && result != BoardResult::kSkipped) m_failures.push_back(outcome.failure);
     m_live.Clear();
     if (result == BoardResult::kOk && !m_settings.quiet)
-        printf("%-11s %s (%llu ms)\n", "ok", target.where.c_str(), static_cast<unsigned long long>(durationMs));
+        printf("%-11s %s (%llu ms)\n", "ok", target.where.c_str(),
+               static_cast<unsigned long long>(durationMs));
     else if (result != BoardResult::kOk && result != BoardResult::kSkipped)
         printf("%-11s %s\n", ResultName(result), outcome.failure.c_str());
     for (const std::string& line : outcome.differences) printf("            %s\n", line.c_str());
     fflush(stdout);
     std::string error;
-    if (!m_log.Append(LogLine(m_facts, target, startTime, durationMs, result, outcome), &error)) Cancel(error);
+    if (!m_log.Append(LogLine(m_facts, target, startTime, durationMs, result, outcome), &error))
+        Cancel(error);
 }
 
 void Fleet::DrawLive() {

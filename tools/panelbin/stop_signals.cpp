@@ -39,7 +39,8 @@ StopSignals::StopSignals() {
     bool taken = sigprocmask(SIG_BLOCK, &stops, &m_oldMask) == 0;
     for (size_t i = 0; taken && i < 4; ++i)
         taken = sigaction(kTaken[i], kTaken[i] == SIGPIPE ? &ignoring : &counting, &m_old[i]) == 0;
-    if (!taken) throw Failure(kExitFailed, std::string("the stop signals cannot be taken: ") + strerror(errno));
+    if (!taken)
+        throw Failure(kExitFailed, std::string("the stop signals cannot be taken: ") + strerror(errno));
     m_waitMask = m_oldMask;
     for (int stop : kStops) sigdelset(&m_waitMask, stop);
 }
@@ -61,7 +62,10 @@ void StopSignals::TakePending() const {
 int StopSignals::Count() const { return gCount; }
 
 const char* StopSignals::LastName() const {
-    return gLast == SIGINT ? "SIGINT" : gLast == SIGTERM ? "SIGTERM" : gLast == SIGHUP ? "SIGHUP" : "a signal";
+    return gLast == SIGINT    ? "SIGINT"
+           : gLast == SIGTERM ? "SIGTERM"
+           : gLast == SIGHUP  ? "SIGHUP"
+                              : "a signal";
 }
 
 bool StopSignals::SetUpChild() const {
