@@ -99,7 +99,19 @@ public:
     int fd() const { return m_fd; }
     const std::string& startTime() const { return m_startTime; }
     uint64_t ElapsedMs() const { return MonotonicMs() - m_startMs; }
-    std::string& output() { return m_output; }
+    const std::string& output() const { return m_output; }
+    /* Reads what the pipe holds; false once it is at its end. */
+    bool Read() {
+        char buffer[4096];
+        ssize_t n = read(m_fd, buffer, sizeof buffer);
+        if (n > 0) m_output.append(buffer, static_cast<size_t>(n));
+        return n > 0 || (n < 0 && errno == EINTR);
+    }
+    /* After the end: the rest, which can no longer grow. */
+    void Drain() {
+        while (Read()) {
+        }
+    }
 
     void Kill() {
         if (m_pid > 0) kill(m_pid, SIGKILL);
@@ -122,19 +134,23 @@ private:
     int m_status = 0;
 };
 
-/* The outcome a child sent, or a failure saying how the child ended. */
-BoardOutcome OutcomeOf(const std::string& output, int waitStatus, const std::string& where) {
-    BoardOutcome outcome;
+/* The outcome a child sent; false when it sent none whole. */
+bool SentOutcome(const std::string& output, BoardOutcome* outcome) {
     Json result = Json::parse(output, nullptr, false);
-    if (!result.is_discarded() && result.contains("status") && result["status"].is_number_integer()) {
-        outcome.status = result["status"].get<int>();
-        outcome.failure = result.value("failure", "");
-        outcome.linkText = result.value("link_text", "");
-        outcome.verified = static_cast<Verified>(result.value("verified", 0));
-        for (const Json& line : result["differences"])
-            if (line.is_string()) outcome.differences.push_back(line.get<std::string>());
-        return outcome;
-    }
+    if (result.is_discarded() || !result.contains("status") || !result["status"].is_number_integer())
+        return false;
+    outcome->status = result["status"].get<int>();
+    outcome->failure = result.value("failure", "");
+    outcome->linkText = result.value("link_text", "");
+    outcome->verified = static_cast<Verified>(result.value("verified", 0));
+    for (const Json& line : result["differences"])
+        if (line.is_string()) outcome->differences.push_back(line.get<std::string>());
+    return true;
+}
+
+/* A failure saying how a child that sent no outcome ended. */
+BoardOutcome EndedWithout(int waitStatus, const std::string& where) {
+    BoardOutcome outcome;
     outcome.status = kExitBoard;
     outcome.failure = where + ": its process ended without a result (" +
                       (WIFSIGNALED(waitStatus) ? std::string("signal ") + strsignal(WTERMSIG(waitStatus))
@@ -225,15 +241,8 @@ void Fleet::Wait() {
         if (errno == EINTR) return;
         throw Failure(kExitBoard, std::string("poll: ") + strerror(errno));
     }
-    for (size_t i = fds.size(); i-- > 0;) {
-        if (fds[i].revents == 0) continue;
-        char buffer[4096];
-        ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-        if (n > 0)
-            m_running[i]->output().append(buffer, static_cast<size_t>(n));
-        else if (n == 0 || errno != EINTR)
-            Finish(i, false);
-    }
+    for (size_t i = fds.size(); i-- > 0;)
+        if (fds[i].revents != 0 && !m_running[i]->Read()) Finish(i, false);
 }
 
 /* The child closed its pipe, so it has ended or is about to; or it is
@@ -243,14 +252,18 @@ void Fleet::Finish(size_t slot, bool interrupted) {
     m_running.erase(m_running.begin() + static_cast<std::ptrdiff_t>(slot));
     if (interrupted) child->Kill();
     const int status = child->Reap();
+    child->Drain();
     const uint64_t durationMs = child->ElapsedMs();
     const Target& target = m_targets[child->target()];
+    /* A board whose outcome had come whole before the end was not cut. */
     BoardOutcome outcome;
+    const bool sent = SentOutcome(child->output(), &outcome);
+    interrupted = interrupted && !sent;
     if (interrupted) {
         outcome.status = kExitBoard;
         outcome.failure = target.where + ": " + kInterrupted;
-    } else {
-        outcome = OutcomeOf(child->output(), status, target.where);
+    } else if (!sent) {
+        outcome = EndedWithout(status, target.where);
     }
     const BoardResult result = interrupted ? BoardResult::kInterrupted : ResultOf(outcome);
     Report(target, child->startTime(), durationMs, result, outcome);
