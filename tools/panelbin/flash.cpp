@@ -65,9 +65,10 @@ int Flash(const Options& options, bool write) {
     return FlashMany(job, targets, settings);
 }
 
-/* The read-back, on the link that wrote; a reply that does not fit is read
+/* The write and the read-back, as the job asks, on one link; the body read
+ * (empty without a read). A read-back reply that does not fit is read
  * once more as the other series, on a link of its own, to name it. */
-std::vector<KS_U8> ReadBack(const FlashJob& job, const Target& target) {
+std::vector<KS_U8> WriteAndReadBack(const FlashJob& job, const Target& target) {
     const std::string panel = "panel " + std::to_string(job.index);
     const PanelGeneration generation = job.file.generation;
     std::unique_ptr<LinkFailed> misfit;
@@ -92,7 +93,7 @@ BoardOutcome FlashOne(const FlashJob& job, const Target& target) {
     BoardOutcome outcome;
     const std::string panel = "panel " + std::to_string(job.index);
     try {
-        std::vector<KS_U8> back = ReadBack(job, target);
+        std::vector<KS_U8> back = WriteAndReadBack(job, target);
         if (job.verify) {
             const PanelGeneration generation = job.file.generation;
             outcome.fieldsCompared = PanelInfoFieldCount(generation);
