@@ -226,9 +226,12 @@ void Fleet::Start(size_t target) {
     m_running.push_back(std::move(child));
 }
 
+/* A cancel by anything but a signal; only when it comes first does the
+ * next signal count as the second. */
 void Fleet::Cancel(const std::string& reason) {
+    if (!m_cancel.empty() || m_signals.Count() > 0) return;
+    m_cancel = reason;
     m_otherCancel = true;
-    if (m_cancel.empty()) m_cancel = reason;
 }
 
 void Fleet::Wait() {
@@ -282,8 +285,10 @@ void Fleet::Report(const Target& target, const std::string& startTime, uint64_t 
     for (const std::string& line : outcome.differences) printf("            %s\n", line.c_str());
     fflush(stdout);
     std::string error;
-    if (!m_log.Append(LogLine(m_facts, target, startTime, durationMs, result, outcome), &error))
-        Cancel(error);
+    if (m_log.Append(LogLine(m_facts, target, startTime, durationMs, result, outcome), &error)) return;
+    Cancel(error);
+    /* Told now when the run ends for another reason. */
+    if (m_cancel != error) fprintf(stderr, "panelbin: %s\n", error.c_str());
 }
 
 void Fleet::DrawLive() {
