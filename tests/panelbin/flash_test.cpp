@@ -283,8 +283,13 @@ TEST_F(FlashTest, ACancelLeavesNoBoardRunningAndALineForEachBoard) {
         unlink(Path("log").c_str());
         pid_t pid = SpawnProgram({PANELBIN_PATH, "push", m_file, "1", "--targets", Path("targets"), "--jobs", "4",
                                   "--verify", "--log", log}, m_dir);
+        /* Signalled once four boards are in flight, however slow the start. */
+        const auto inFlight = [&sims] {
+            return std::count_if(sims.begin(), sims.end(), [](const auto& sim) { return !sim->Records().empty(); });
+        };
+        for (int wait = 0; c.signals > 0 && inFlight() < 4 && wait < 100; ++wait) usleep(100 * 1000);
         for (int i = 0; i < c.signals; ++i) {
-            usleep(500 * 1000);
+            usleep(300 * 1000);
             kill(pid, SIGTERM);
         }
         Outcome run = WaitProgram(pid, m_dir);
