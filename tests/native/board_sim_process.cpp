@@ -95,6 +95,8 @@ int BoardSimProcess::Stop(int signal) {
     return WEXITSTATUS(status);
 }
 
+bool BoardSimProcess::Signal(int signal) const { return m_pid != -1 && kill(m_pid, signal) == 0; }
+
 std::vector<std::string> BoardSimProcess::Records() const {
     std::vector<std::string> lines;
     std::ifstream file(m_recordPath);

@@ -20,6 +20,8 @@ public:
     bool Start(const std::vector<std::string>& args);
     /* SIGTERM (or `signal`) and wait; the exit status, or -1. */
     int Stop(int signal = 15);
+    /* Sends it `signal` (SIGUSR1 clears the hang fault) and goes on. */
+    bool Signal(int signal) const;
 
     int Port() const { return m_port; }
     const std::string& PtyPath() const { return m_ptyPath; }

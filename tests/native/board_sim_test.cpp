@@ -136,6 +136,18 @@ TEST(BoardSim, AfterAFaultTheBoardBehavesAgain) {
     }
 }
 
+/* hang stays for every request until SIGUSR1 clears it. */
+TEST(BoardSim, AHangLastsUntilCleared) {
+    BoardSimProcess sim;
+    ASSERT_TRUE(sim.Start({"--tcp", "0", "--fault", "hang"}));
+    const std::string write = std::string("KSTV\x00\x80\x03\x00\xcb\x01\x00\x00" "abc\x26\x01\x00\x00", 19);
+    EXPECT_EQ("", Exchange(sim.Port(), write));
+    EXPECT_EQ("", Exchange(sim.Port(), write));
+    ASSERT_TRUE(sim.Signal(SIGUSR1));
+    EXPECT_EQ("\xd0\xe0", Exchange(sim.Port(), write));
+    EXPECT_EQ(3u, sim.Records().size());
+}
+
 TEST(BoardSim, HelpSaysWhyPortsEndAt32767) {
     FILE* help = popen((std::string(BOARD_SIM_PATH) + " --help").c_str(), "r");
     ASSERT_NE(help, nullptr);
@@ -155,5 +167,6 @@ TEST(BoardSim, ACommandLineItCannotUseEndsWithStatusTwo) {
     EXPECT_EQ(2, ExitStatusOf("--pty --bogus"));
     EXPECT_EQ(2, ExitStatusOf("--pty --fault melt"));
     EXPECT_EQ(2, ExitStatusOf("--pty --fault silent=2"));
+    EXPECT_EQ(2, ExitStatusOf("--pty --fault hang=2"));
     EXPECT_EQ(2, ExitStatusOf("--pty --generation R200"));
 }

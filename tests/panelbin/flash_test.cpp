@@ -1,14 +1,18 @@
 /* panelbin's flashing verbs against board-sim: verify and its mismatch,
  * failures in plain words, many boards with their log, the wire trace and
  * the port list; and the table of plain words on the link's real texts. */
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <stdio.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -76,6 +80,32 @@ std::string Where(const BoardSimProcess& sim, bool serial) {
 
 const char* Flag(bool serial) { return serial ? "--serial" : "--tcp"; }
 
+/* panelbin processes that outlived their parent: the test is a subreaper,
+ * so they would be its children now. */
+int Orphans() {
+    int found = 0;
+    std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
+    for (struct dirent* entry; proc && (entry = readdir(proc.get())) != nullptr;) {
+        std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+        std::string pid, comm, state;
+        int ppid = 0;
+        if (stat >> pid >> comm >> state >> ppid && ppid == getpid() && comm == "(panelbin)") ++found;
+    }
+    return found;
+}
+
+/* The log's lines by target: each must be whole JSON. */
+std::map<std::string, Json> LogLines(const std::string& path) {
+    std::map<std::string, Json> lines;
+    std::ifstream log(path);
+    for (std::string text; std::getline(log, text);) {
+        Json line = Json::parse(text, nullptr, false);
+        EXPECT_FALSE(line.is_discarded()) << text;
+        if (!line.is_discarded()) lines[line["target"]] = line;
+    }
+    return lines;
+}
+
 TEST_F(FlashTest, PushVerifyPassesAndAnAlteredStoreFailsNamingTheField) {
     for (bool serial : {false, true}) {
         BoardSimProcess sim;
@@ -139,7 +169,8 @@ TEST_F(FlashTest, EightBoardsFourAtATimeOneStoppedGiveSevenSuccessesAndALineEach
     for (int i = 0; i < 8; ++i) {
         sims.emplace_back(new BoardSimProcess);
         ASSERT_TRUE(sims.back()->Start({"--tcp", "0", "--pty"}));
-        wheres.push_back(Where(*sims.back(), i % 2 == 1));
+        wheres.push_back(i == 2 ? "localhost:" + std::to_string(sims.back()->Port())
+                                : Where(*sims.back(), i % 2 == 1));
         targets += wheres.back() + "\n";
     }
     /* A TCP one: a stopped simulator's pty could be another test's by now. */
@@ -148,7 +179,9 @@ TEST_F(FlashTest, EightBoardsFourAtATimeOneStoppedGiveSevenSuccessesAndALineEach
     Outcome run = Panelbin({"push", m_file, "1", "--targets", Path("targets"), "--jobs", "4",
                             "--verify", "--log", Path("log")});
     EXPECT_EQ(run.status, 4) << run.err;
-    EXPECT_TRUE(Has(run.out, "8 boards: 7 ok, 1 failed, 0 mismatched")) << run.out;
+    EXPECT_TRUE(Has(run.out, "8 boards: 7 ok, 1 failed, 0 mismatched\nboards that failed:\n  " + wheres[4] +
+                                 ": connection refused")) << run.out;
+    Json schema = Json::parse(Panelbin({"schema", "--log-line"}).out);
 
     std::unique_ptr<FILE, int (*)(FILE*)> sum(popen(("sha256sum " + m_file).c_str(), "r"), pclose);
     char digest[65] = "";
@@ -162,13 +195,25 @@ TEST_F(FlashTest, EightBoardsFourAtATimeOneStoppedGiveSevenSuccessesAndALineEach
         EXPECT_EQ(line["index"], 1);
         EXPECT_TRUE(Has(line["time"], "T") && Has(line["time"], "Z")) << line["time"];
         EXPECT_TRUE(line["duration_ms"].is_number_unsigned());
+        EXPECT_EQ(line["panel"], "Panel 1");
+        EXPECT_EQ(line["chip"], "R100");
+        EXPECT_EQ(line["station"].get<std::string>().empty(), false);
         bool stopped = line["target"] == wheres[4];
         EXPECT_EQ(line["result"], stopped ? "failed" : "ok");
+        EXPECT_EQ(line["verified"], stopped ? Json(nullptr) : Json(true));
         if (stopped) {
             EXPECT_TRUE(Has(line["failure"], wheres[4] + ": connection refused")) << line["failure"];
+            EXPECT_TRUE(Has(line["link_text"], "Failed to connect the ip and port")) << line["link_text"];
         } else {
             EXPECT_TRUE(line["failure"].is_null());
         }
+        if (line["target"] == wheres[2]) {
+            EXPECT_EQ(line["address"], "127.0.0.1:" + std::to_string(sims[2]->Port()));
+        }
+        std::vector<std::string> keys, required = schema["required"];
+        for (const auto& field : line.items()) keys.push_back(field.key());
+        std::sort(required.begin(), required.end());
+        EXPECT_EQ(keys, required);
     }
     std::sort(seen.begin(), seen.end());
     std::sort(wheres.begin(), wheres.end());
@@ -186,11 +231,138 @@ TEST_F(FlashTest, AMismatchAmongManyBoardsExitsFiveAndNamesTheField) {
     EXPECT_TRUE(Has(run.out, "chName: file \"Panel 0\", board \"Qanel 0\"")) << run.out;
 }
 
-TEST_F(FlashTest, ABadLineOfATargetsFileIsAUsageErrorNamingTheLine) {
-    Spit("targets", "127.0.0.1:5000\n# a comment\n127.0.0.1:32768\n");
-    Outcome run = Panelbin({"push", m_file, "0", "--targets", Path("targets")});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(Has(run.err, Path("targets") + ":3: --tcp wants HOST:PORT with a port 0..32767")) << run.err;
+/* Refused before anything is sent: a bad line (by its number), a name that
+ * gives no IPv4 address, the same board twice however it is written. */
+TEST_F(FlashTest, TargetsThatCannotBeFlashedAreAUsageErrorNamingWhere) {
+    std::string seventeen;
+    for (int port = 5001; port <= 5016; ++port) seventeen += "127.0.0.1:" + std::to_string(port) + "\n";
+    struct Case {
+        std::string lines;
+        std::vector<std::string> more;
+        std::string said;
+    } cases[] = {
+        {"127.0.0.1:5000\n# a comment\n127.0.0.1:32768\n", {}, ":3: --tcp wants HOST:PORT with a port 0..32767"},
+        {"127.0.0.1:5000\na..b:5000\n", {}, ":2: --tcp a..b:5000: use a dotted IPv4 address or a name that resolves to one"},
+        {seventeen + "localhost:5003\n", {}, "the board 127.0.0.1:5003 is given twice: " + Path("targets") + ":3 and " +
+                                                 Path("targets") + ":17"},
+        {seventeen, {"--tcp", "localhost:5016"}, "the board 127.0.0.1:5016 is given twice: --tcp localhost:5016 and " +
+                                                     Path("targets") + ":16"},
+    };
+    for (const Case& c : cases) {
+        Spit("targets", c.lines);
+        std::vector<std::string> args = {"push", m_file, "0", "--targets", Path("targets")};
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        Outcome run = Panelbin(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(Has(run.err, c.said)) << run.err;
+    }
+}
+
+/* Boards that answer a read slowly (about 2 s), four in flight when the run
+ * is cancelled: by SIGTERM to panelbin alone, by two, or by a log that
+ * cannot be written. No board is started after it, none is left running,
+ * each board worked has a whole line. */
+TEST_F(FlashTest, ACancelLeavesNoBoardRunningAndALineForEachBoard) {
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    struct Case {
+        const char* log;
+        int signals;
+        const char* worked; /* the result of a board in flight */
+    } cases[] = {{"log", 1, "ok"}, {"log", 2, "interrupted"}, {"/dev/full", 0, nullptr}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.log) + " " + std::to_string(c.signals));
+        std::vector<std::unique_ptr<BoardSimProcess>> sims;
+        std::string targets;
+        for (int i = 0; i < 8; ++i) {
+            sims.emplace_back(new BoardSimProcess);
+            ASSERT_TRUE(sims.back()->Start({"--tcp", "0", "--fault", "trickle", "--fault", "trickle"}));
+            targets += Where(*sims.back(), false) + "\n";
+        }
+        Spit("targets", targets);
+        const std::string log = c.worked ? Path(c.log) : c.log;
+        unlink(Path("log").c_str());
+        pid_t pid = SpawnProgram({PANELBIN_PATH, "push", m_file, "1", "--targets", Path("targets"), "--jobs", "4",
+                                  "--verify", "--log", log}, m_dir);
+        /* Signalled once four boards are in flight, however slow the start. */
+        const auto inFlight = [&sims] {
+            return std::count_if(sims.begin(), sims.end(), [](const auto& sim) { return !sim->Records().empty(); });
+        };
+        for (int wait = 0; c.signals > 0 && inFlight() < 4 && wait < 100; ++wait) usleep(100 * 1000);
+        for (int i = 0; i < c.signals; ++i) {
+            usleep(300 * 1000);
+            kill(pid, SIGTERM);
+        }
+        Outcome run = WaitProgram(pid, m_dir);
+        EXPECT_EQ(run.status, 7) << run.err;
+        EXPECT_TRUE(Has(run.err, c.worked ? "cancelled: SIGTERM" : "the log cannot be written")) << run.err;
+        EXPECT_EQ(Orphans(), 0);
+        std::map<std::string, Json> lines;
+        if (c.worked) lines = LogLines(log); /* /dev/full reads as endless zeros */
+        size_t worked = 0;
+        for (const auto& sim : sims) {
+            bool touched = !sim->Records().empty();
+            worked += touched;
+            if (c.worked) {
+                EXPECT_EQ(lines[Where(*sim, false)]["result"], touched ? c.worked : "skipped");
+            }
+        }
+        EXPECT_EQ(worked, 4u);
+    }
+}
+
+/* On a terminal the live line shows the hung board as the slowest; the
+ * summary names it; --retry-failed, once it answers again, flashes it alone. */
+TEST_F(FlashTest, AHungBoardIsShownLiveNamedInTheSummaryAndRetriedAlone) {
+    std::vector<std::unique_ptr<BoardSimProcess>> sims;
+    std::string targets;
+    for (int i = 0; i < 8; ++i) {
+        sims.emplace_back(new BoardSimProcess);
+        std::vector<std::string> args = {"--tcp", "0"};
+        if (i == 5) args.insert(args.end(), {"--fault", "hang"});
+        ASSERT_TRUE(sims.back()->Start(args));
+        targets += Where(*sims.back(), false) + "\n";
+    }
+    const std::string hung = Where(*sims[5], false);
+    Spit("targets", targets);
+    const std::string push = std::string(PANELBIN_PATH) + " push " + m_file + " 1 --jobs 8 --log " + Path("log");
+    Outcome run = WaitProgram(SpawnProgram({"script", "-qec", push + " --targets " + Path("targets"), "/dev/null"},
+                                           m_dir), m_dir);
+    EXPECT_EQ(run.status, 4) << run.out;
+    EXPECT_TRUE(Has(run.out, "1 in flight, the slowest " + hung + " for ")) << run.out;
+    EXPECT_TRUE(Has(run.out, "boards that failed:\r\n  " + hung + ": no answer from the board")) << run.out;
+
+    std::vector<size_t> frames;
+    for (const auto& sim : sims) frames.push_back(sim->Records().size());
+    ASSERT_TRUE(sims[5]->Signal(SIGUSR1));
+    Outcome retry = Panelbin({"push", m_file, "1", "--retry-failed", Path("log"), "--log", Path("log")});
+    EXPECT_EQ(retry.status, 0) << retry.out << retry.err;
+    EXPECT_TRUE(Has(retry.out, "1 boards: 1 ok")) << retry.out;
+    for (size_t i = 0; i < sims.size(); ++i) EXPECT_EQ(sims[i]->Records().size(), frames[i] + (i == 5)) << i;
+    EXPECT_EQ(LogLines(Path("log"))[hung]["result"], "ok");
+}
+
+/* A reply of the other series' size: read as that series when no --chip
+ * was given, named when the wrong one was. */
+TEST_F(FlashTest, PullFindsTheChipSeriesTheBoardHolds) {
+    struct Case {
+        const char* held;
+        std::vector<std::string> chip;
+        int status;
+        const char* said;
+    } cases[] = {{"R120", {}, 0, "the board holds an R120 panel; read as R120"},
+                 {"R100", {"--chip", "R120"}, 4, "the board holds an R100 panel; use --chip R100"}};
+    for (const Case& c : cases) {
+        BoardSimProcess sim;
+        ASSERT_TRUE(sim.Start({"--tcp", "0", "--generation", c.held}));
+        std::vector<std::string> args = {"pull", "--tcp", Where(sim, false)};
+        args.insert(args.end(), c.chip.begin(), c.chip.end());
+        Outcome pulled = Panelbin(args);
+        EXPECT_EQ(pulled.status, c.status) << pulled.err;
+        EXPECT_TRUE(Has(pulled.err, c.said)) << pulled.err;
+        if (c.status == 0) {
+            EXPECT_TRUE(Has(pulled.out, "R120 panel info")) << pulled.out;
+        }
+    }
 }
 
 TEST_F(FlashTest, TheTraceDecodesEveryFrameOfBothLinks) {

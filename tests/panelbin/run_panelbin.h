@@ -24,14 +24,13 @@ inline std::string Slurp(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-/* panelbin ARGS with standard input from `in` (opened without blocking, so
- * a FIFO can be handed over before its writer comes) and its output in
- * dir/out and dir/err. */
-inline Outcome RunPanelbin(std::vector<std::string> args, const std::string& dir,
-                           const std::string& in = "/dev/null") {
-    args.insert(args.begin(), PANELBIN_PATH);
+/* PROGRAM ARGS... started with standard input from `in` (opened without
+ * blocking, so a FIFO can be handed over before its writer comes) and its
+ * output in dir/out and dir/err; its pid, or -1. */
+inline pid_t SpawnProgram(std::vector<std::string> argsWithProgram, const std::string& dir,
+                          const std::string& in = "/dev/null") {
     std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(&arg[0]);
+    for (std::string& arg : argsWithProgram) argv.push_back(&arg[0]);
     argv.push_back(nullptr);
     const std::string out = dir + "/out", err = dir + "/err";
     posix_spawn_file_actions_t files;
@@ -40,11 +39,23 @@ inline Outcome RunPanelbin(std::vector<std::string> args, const std::string& dir
     posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
-    int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
+    int spawned = posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&files);
+    return spawned == 0 ? pid : -1;
+}
+
+/* Waits for a program SpawnProgram started; what it left in `dir`. */
+inline Outcome WaitProgram(pid_t pid, const std::string& dir) {
     int status = -1;
-    if (spawned != 0 || waitpid(pid, &status, 0) != pid) return {-1, "", "not started"};
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    if (pid == -1 || waitpid(pid, &status, 0) != pid) return {-1, "", "not started"};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(dir + "/out"), Slurp(dir + "/err")};
+}
+
+/* panelbin ARGS, to its end. */
+inline Outcome RunPanelbin(std::vector<std::string> args, const std::string& dir,
+                           const std::string& in = "/dev/null") {
+    args.insert(args.begin(), PANELBIN_PATH);
+    return WaitProgram(SpawnProgram(std::move(args), dir, in), dir);
 }
 
 #endif

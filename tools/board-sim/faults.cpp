@@ -9,18 +9,20 @@ struct FaultName {
     const char* name;
     Fault fault;
     bool counted;  // takes "=N"
+    bool lasting;  // stays until cleared
 };
 
 const FaultName kNames[] = {
-    {"bad-first", kBadFirst, true},  {"bad-final", kBadFinal, false},
-    {"bad-checksum", kBadChecksum, false}, {"silent", kSilent, false},
-    {"close-mid-reply", kCloseMidReply, false}, {"trickle", kTrickle, false},
-    {"garbage", kGarbage, false}, {"alter-write", kAlterWrite, false},
+    {"bad-first", kBadFirst, true, false},  {"bad-final", kBadFinal, false, false},
+    {"bad-checksum", kBadChecksum, false, false}, {"silent", kSilent, false, false},
+    {"close-mid-reply", kCloseMidReply, false, false}, {"trickle", kTrickle, false, false},
+    {"garbage", kGarbage, false, false}, {"alter-write", kAlterWrite, false, false},
+    {"hang", kHang, false, true},
 };
 
 }  // namespace
 
-Faults::Faults() : m_pending() {}
+Faults::Faults() : m_pending(), m_lasting() {}
 
 bool Faults::Add(const std::string& fault) {
     size_t equals = fault.find('=');
@@ -36,6 +38,7 @@ bool Faults::Add(const std::string& fault) {
             if (*text == '\0' || *end != '\0' || count < 1 || count > 1000) return false;
         }
         m_pending[entry.fault] += static_cast<int>(count);
+        m_lasting[entry.fault] = entry.lasting;
         return true;
     }
     return false;
@@ -43,6 +46,6 @@ bool Faults::Add(const std::string& fault) {
 
 bool Faults::Take(Fault fault) {
     if (m_pending[fault] == 0) return false;
-    --m_pending[fault];
+    if (!m_lasting[fault]) --m_pending[fault];
     return true;
 }

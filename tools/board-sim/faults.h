@@ -1,5 +1,6 @@
 /* Faults the simulator plays on request: each one is used up by the next
- * request it applies to, after which the board behaves again. */
+ * request it applies to, after which the board behaves again; but hang,
+ * which stays until it is cleared (SIGUSR1). */
 #ifndef BOARD_SIM_FAULTS_H
 #define BOARD_SIM_FAULTS_H
 
@@ -14,6 +15,7 @@ enum Fault {
     kTrickle,        // every answer byte on its own, with pauses
     kGarbage,        // a few bytes of garbage before the answer
     kAlterWrite,     // the next panel image written is stored changed
+    kHang,           // as silent, for every request until cleared
     kFaultCount
 };
 
@@ -22,11 +24,15 @@ public:
     Faults();
     /* "name" or "name=N"; false for an unknown name or a bad count. */
     bool Add(const std::string& fault);
-    /* Uses one of `fault` up; false when none is pending. */
+    /* Uses one of `fault` up (a lasting one stays); false when none is
+     * pending. */
     bool Take(Fault fault);
+    /* Ends a lasting fault. */
+    void Clear(Fault fault) { m_pending[fault] = 0; }
 
 private:
     int m_pending[kFaultCount];
+    bool m_lasting[kFaultCount];
 };
 
 #endif

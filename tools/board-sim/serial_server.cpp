@@ -98,8 +98,8 @@ bool SerialServer::TakeHeader() {
         m_state = kAwaitStart;
         return Send(&kFirstRespond, 1, false);
     }
-    if (m_faults.Take(kSilent)) {
-        m_recorder.Log("serial", "fault silent: header not answered:", m_input.data(), kHeadLen);
+    if (m_faults.Take(kSilent) || m_faults.Take(kHang)) {
+        m_recorder.Log("serial", "fault silent or hang: header not answered:", m_input.data(), kHeadLen);
         Drop(kHeadLen);
         return true;
     }

@@ -112,8 +112,8 @@ bool TcpServer::ServeFrames(Connection* connection) {
 
 /* False when the connection is to be closed. */
 bool TcpServer::Answer(int fd, const Header& header, const uint8_t* data) {
-    if (m_faults.Take(kSilent)) {
-        m_recorder.Log("tcp", "fault silent: no answer", nullptr, 0);
+    if (m_faults.Take(kSilent) || m_faults.Take(kHang)) {
+        m_recorder.Log("tcp", "fault silent or hang: no answer", nullptr, 0);
         return true;
     }
     Sender out(fd, m_faults.Take(kTrickle));

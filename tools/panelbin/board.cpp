@@ -3,19 +3,46 @@
 #include <stdio.h>
 
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "tools/panelbin/board_link.h"
+#include "tools/panelbin/chip_series.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
 #include "tools/panelbin/panel_file.h"
 #include "tools/panelbin/show.h"
 
+namespace {
+
+/* The board's panel info as `*chip`; when the reply does not fit, as the
+ * other series, which a --chip given refuses and its absence takes with a
+ * note. */
+std::vector<KS_U8> FetchPanel(const Target& target, const Options& options, PanelGeneration* chip) {
+    std::unique_ptr<LinkFailed> misfit;
+    {
+        BoardLink link(target, options.tracePath);
+        try {
+            return link.Fetch(*chip, "no panel read");
+        } catch (const LinkFailed& failure) {
+            if (!MisfitReply(failure)) throw;
+            misfit.reset(new LinkFailed(failure));
+        }
+    }
+    std::vector<KS_U8> body = ReadAsOtherSeries(target, options.tracePath, *chip, *misfit);
+    *chip = OtherSeries(*chip);
+    if (!options.chip.empty()) throw Failure(kExitBoard, target.where + ": " + HeldSeries(*chip));
+    fprintf(stderr, "panelbin: note: %s: the board holds an %s panel; read as %s\n", target.where.c_str(),
+            GenerationName(*chip), GenerationName(*chip));
+    return body;
+}
+
+}  // namespace
+
 int RunPull(const Options& options) {
     PanelGeneration chip = GenerationOf(options.chip.c_str());
     Target target = options.tcp.empty() ? SerialTarget(options.serial) : TcpTarget(options.tcp);
-    BoardLink link(target, options.tracePath);
-    std::vector<KS_U8> body = link.Fetch(chip, "no panel read");
+    std::vector<KS_U8> body = FetchPanel(target, options, &chip);
     /* Only the panel info came from the board: the rest of the body is zero,
      * as it is in the object readPanelDataFromBoard fills. */
     Json panel = RecordToJson(BodyLayout(chip), body.data());
@@ -30,7 +57,7 @@ int RunPull(const Options& options) {
         std::cout << PrettyJson(PanelFileToJson(file)) << '\n';
         return kExitOk;
     }
-    printf("%s: %s panel info\n", link.name().c_str(), GenerationName(chip));
+    printf("%s: %s panel info\n", target.where.c_str(), GenerationName(chip));
     PrintPanelTableHead(false);
     PrintPanelLine("board", panel, false);
     return kExitOk;

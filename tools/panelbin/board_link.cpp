@@ -2,7 +2,10 @@
  * ends the board link and turns its failures into plain words. */
 #include "tools/panelbin/board_link.h"
 
+#include <arpa/inet.h>
+#include <netdb.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 
 #include <fstream>
 
@@ -24,6 +27,23 @@ const int kSerialTimeout = 5000;
 const long kLastPort = 32767;
 const char kSerialNumberPrefix[] = "serial:";
 
+/* The link takes only a dotted IPv4 address: a name becomes the first IPv4
+ * address it resolves to, or "" when it has none. */
+std::string Ipv4Of(const std::string& host) {
+    struct in_addr numeric;
+    if (inet_pton(AF_INET, host.c_str(), &numeric) == 1) return host;
+    struct addrinfo hints = {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    struct addrinfo* found = nullptr;
+    if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0) return "";
+    std::unique_ptr<struct addrinfo, void (*)(struct addrinfo*)> owned(found, freeaddrinfo);
+    char text[INET_ADDRSTRLEN];
+    const auto* address = reinterpret_cast<const struct sockaddr_in*>(found->ai_addr);
+    if (inet_ntop(AF_INET, &address->sin_addr, text, sizeof text) == nullptr) return "";
+    return text;
+}
+
 }  // namespace
 
 Target TcpTarget(const std::string& hostPort) {
@@ -34,15 +54,23 @@ Target TcpTarget(const std::string& hostPort) {
     if (colon == 0 || digits.empty() || *end != '\0' || number < 0 || number > kLastPort)
         throw Failure(kExitUsage, "--tcp wants HOST:PORT with a port 0..32767, the highest the "
                                   "board link takes, not \"" + hostPort + "\"");
+    std::string ip = Ipv4Of(hostPort.substr(0, colon));
+    if (ip.empty())
+        throw Failure(kExitUsage, "--tcp " + hostPort +
+                                      ": use a dotted IPv4 address or a name that resolves to one");
     Target target;
-    target.where = hostPort;
+    target.given = target.where = hostPort;
+    target.address = ip + ":" + digits;
+    target.origin = "--tcp";
     return target;
 }
 
 Target SerialTarget(const std::string& device) {
     Target target;
     target.serial = true;
-    target.where = device.rfind(kSerialNumberPrefix, 0) == 0
+    target.given = device;
+    target.origin = "--serial";
+    target.address = target.where = device.rfind(kSerialNumberPrefix, 0) == 0
                        ? PortBySerialNumber(device.substr(sizeof kSerialNumberPrefix - 1))
                        : device;
     return target;
@@ -61,6 +89,7 @@ std::vector<Target> ReadTargets(const std::string& path) {
         bool serial = line[0] == '/' || line.rfind(kSerialNumberPrefix, 0) == 0;
         try {
             targets.push_back(serial ? SerialTarget(line) : TcpTarget(line));
+            targets.back().origin = path + ":" + std::to_string(number);
         } catch (const Failure& failure) {
             /* Which line of the file, not which option, was wrong. */
             throw Failure(failure.exitStatus(), path + ":" + std::to_string(number) + ": " + failure.what());
@@ -74,11 +103,11 @@ BoardLink::BoardLink(const Target& target, const std::string& tracePath)
     : m_target(target), m_tap(new WireTap(tracePath)), m_progress(new Progress(target.where)) {
     bool started;
     if (target.serial) {
-        started = StartPanelLinkSerial(target.where.c_str(), kSerialTimeout, 115200, 8, 0, 0, 0);
+        started = StartPanelLinkSerial(target.address.c_str(), kSerialTimeout, 115200, 8, 0, 0, 0);
     } else {
-        size_t colon = target.where.rfind(':');
-        std::string host = target.where.substr(0, colon);
-        started = StartPanelLinkTcp(host.c_str(), atoi(target.where.c_str() + colon + 1));
+        size_t colon = target.address.rfind(':');
+        std::string host = target.address.substr(0, colon);
+        started = StartPanelLinkTcp(host.c_str(), atoi(target.address.c_str() + colon + 1));
     }
     if (!started) throw LinkFailure("the link did not start");
 }
@@ -90,12 +119,13 @@ BoardLink::~BoardLink() {
     m_progress.reset();
 }
 
-Failure BoardLink::LinkFailure(const std::string& what) const {
+LinkFailed BoardLink::LinkFailure(const std::string& what) const {
     std::string text;
     if (!GetStrErrCopy(text) || text.empty())
-        return Failure(kExitBoard, m_target.where + ": " + what +
-                                       " (the board link refused the request before sending it)");
-    return Failure(kExitBoard, DescribeLinkFailure(m_target.where, what, text));
+        return LinkFailed(m_target.where + ": " + what +
+                              " (the board link refused the request before sending it)",
+                          "");
+    return LinkFailed(DescribeLinkFailure(m_target.where, what, text), text);
 }
 
 void BoardLink::Send(PanelGeneration generation, const KS_U8* body, const std::string& what) const {

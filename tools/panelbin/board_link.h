@@ -16,16 +16,33 @@ class WireTap;
 
 struct Target {
     bool serial = false;
-    std::string where; /* HOST:PORT, or the serial device */
+    std::string given;   /* as the user wrote it: HOST:PORT, a device or serial:NUMBER */
+    std::string where;   /* for messages: HOST:PORT, or the serial device */
+    std::string address; /* what the link is started on: dotted IPv4:PORT, or the device */
+    std::string origin;  /* where it was given: "--tcp", "FILE:LINE" */
 };
 
-/* --tcp HOST:PORT; a port above 32767 is a usage error naming the limit. */
+/* --tcp HOST:PORT; a port above 32767 is a usage error naming the limit. A
+ * host name is resolved to IPv4 here, once, before anything is sent; one
+ * that does not resolve is a usage error. */
 Target TcpTarget(const std::string& hostPort);
 /* --serial DEVICE, or serial:NUMBER for the USB port of that serial number. */
 Target SerialTarget(const std::string& device);
 /* A file of targets, one a line: HOST:PORT, a device path or serial:NUMBER;
  * blank lines and lines starting with # are skipped. */
 std::vector<Target> ReadTargets(const std::string& path);
+
+/* A failure of the link, with the link's own text kept apart from the
+ * plain words (empty when the link refused the request before sending). */
+class LinkFailed : public Failure {
+public:
+    LinkFailed(const std::string& text, const std::string& linkText)
+        : Failure(kExitBoard, text), m_linkText(linkText) {}
+    const std::string& linkText() const { return m_linkText; }
+
+private:
+    std::string m_linkText;
+};
 
 class BoardLink {
 public:
@@ -43,8 +60,8 @@ public:
     /* The board's panel info into a zeroed body; throws. */
     std::vector<KS_U8> Fetch(PanelGeneration generation, const std::string& what) const;
 
-    /* A Failure (exit 4) for what the link failed at, in plain words. */
-    Failure LinkFailure(const std::string& what) const;
+    /* A failure (exit 4) for what the link failed at, in plain words. */
+    LinkFailed LinkFailure(const std::string& what) const;
 
 private:
     Target m_target;

@@ -24,6 +24,8 @@ struct Options {
     std::string logPath;
     std::string tracePath; /* also pull's */
     bool verify = false;   /* push --verify */
+    std::string retryLog;  /* --retry-failed: the failed boards of this log */
+    bool quiet = false;    /* no live status, no line per board that went well */
     std::vector<std::string> portPaths; /* ports: devices to add to the list */
     bool json = false;  /* --json of pull, show, check, diff and ports */
     bool strict = false; /* check --strict: warnings fail too */
@@ -34,6 +36,7 @@ struct Options {
      * file); show --timings: a line per timing */
     std::string clockUnit;
     bool timings = false;
+    bool logLineSchema = false; /* schema --log-line */
 };
 
 int RunShow(const Options& options);

@@ -15,6 +15,7 @@ const int kExitFile = 3;     /* a file that cannot be read or written */
 const int kExitBoard = 4;    /* the board link failed */
 const int kExitMismatch = 5; /* verify: the board holds other values than the file */
 const int kExitDamaged = 6;  /* diff: A or B is a damaged file, so no verdict on the difference */
+const int kExitCancelled = 7; /* many boards: a signal or an unwritable log stopped the run */
 
 class Failure : public std::runtime_error {
 public:

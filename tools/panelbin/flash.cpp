@@ -4,21 +4,15 @@
 
 #include <stdio.h>
 
+#include <memory>
+
+#include "tools/panelbin/chip_series.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
+#include "tools/panelbin/targets.h"
 #include "tools/panelbin/verify.h"
 
 namespace {
-
-std::vector<Target> TargetsOf(const Options& options) {
-    std::vector<Target> targets;
-    for (const std::string& tcp : options.tcpTargets) targets.push_back(TcpTarget(tcp));
-    for (const std::string& serial : options.serialTargets) targets.push_back(SerialTarget(serial));
-    if (!options.targetsFile.empty())
-        for (const Target& target : ReadTargets(options.targetsFile)) targets.push_back(target);
-    if (targets.empty()) throw Failure(kExitUsage, "no board: give --tcp, --serial or --targets");
-    return targets;
-}
 
 FlashJob JobOf(const Options& options, bool write) {
     FlashJob job;
@@ -56,10 +50,41 @@ int FlashSingle(const FlashJob& job, const Target& target) {
 }
 
 int Flash(const Options& options, bool write) {
-    std::vector<Target> targets = TargetsOf(options);
+    std::vector<Target> targets = GatherTargets(options);
+    if (targets.empty() && !options.retryLog.empty()) {
+        printf("%s: no board failed; nothing to retry\n", options.retryLog.c_str());
+        return kExitOk;
+    }
+    if (targets.empty()) throw Failure(kExitUsage, "no board: give --tcp, --serial or --targets");
     FlashJob job = JobOf(options, write);
     if (targets.size() == 1 && options.logPath.empty()) return FlashSingle(job, targets[0]);
-    return FlashMany(job, targets, options.jobs, options.logPath);
+    FleetSettings settings;
+    settings.jobs = options.jobs;
+    settings.logPath = options.logPath;
+    settings.quiet = options.quiet;
+    return FlashMany(job, targets, settings);
+}
+
+/* The write and the read-back, as the job asks, on one link; the body read
+ * (empty without a read). A read-back reply that does not fit is read
+ * once more as the other series, on a link of its own, to name it. */
+std::vector<KS_U8> WriteAndReadBack(const FlashJob& job, const Target& target) {
+    const std::string panel = "panel " + std::to_string(job.index);
+    const PanelGeneration generation = job.file.generation;
+    std::unique_ptr<LinkFailed> misfit;
+    {
+        BoardLink link(target, job.tracePath);
+        if (job.write) link.Send(generation, job.file.bodies[0].data(), panel + " not written");
+        if (!job.verify) return {};
+        try {
+            return link.Fetch(generation, panel + " not read back");
+        } catch (const LinkFailed& failure) {
+            if (!MisfitReply(failure)) throw;
+            misfit.reset(new LinkFailed(failure));
+        }
+    }
+    ReadAsOtherSeries(target, job.tracePath, generation, *misfit);
+    throw LinkFailed(target.where + ": " + HeldSeries(OtherSeries(generation)), misfit->linkText());
 }
 
 }  // namespace
@@ -68,15 +93,18 @@ BoardOutcome FlashOne(const FlashJob& job, const Target& target) {
     BoardOutcome outcome;
     const std::string panel = "panel " + std::to_string(job.index);
     try {
-        BoardLink link(target, job.tracePath);
-        const PanelGeneration generation = job.file.generation;
-        const KS_U8* body = job.file.bodies[0].data();
-        if (job.write) link.Send(generation, body, panel + " not written");
+        std::vector<KS_U8> back = WriteAndReadBack(job, target);
         if (job.verify) {
-            std::vector<KS_U8> back = link.Fetch(generation, panel + " not read back");
+            const PanelGeneration generation = job.file.generation;
             outcome.fieldsCompared = PanelInfoFieldCount(generation);
-            outcome.differences = PanelInfoDifferences(generation, body, back.data());
+            outcome.differences = PanelInfoDifferences(generation, job.file.bodies[0].data(), back.data());
+            outcome.verified = outcome.differences.empty() ? Verified::kEqual : Verified::kDifferent;
         }
+    } catch (const LinkFailed& failure) {
+        outcome.status = failure.exitStatus();
+        outcome.failure = failure.what();
+        outcome.linkText = failure.linkText();
+        return outcome;
     } catch (const Failure& failure) {
         outcome.status = failure.exitStatus();
         outcome.failure = failure.what();

@@ -20,12 +20,25 @@ struct FlashJob {
     std::string tracePath; /* empty: no trace */
 };
 
+/* Whether the board's panel info was read back and compared: not at all
+ * (not asked, or the board failed first), equal, or different. */
+enum class Verified { kNotRead, kEqual, kDifferent };
+
 /* How it went on one board. */
 struct BoardOutcome {
     int status = 0;          /* kExitOk, kExitBoard or kExitMismatch */
     std::string failure;     /* plain words, link text after; empty when ok */
+    std::string linkText;    /* the link's own text of a failure; empty when none */
+    Verified verified = Verified::kNotRead;
     size_t fieldsCompared = 0;
     std::vector<std::string> differences;
+};
+
+/* How a run of many boards goes: boards at once, the log, the terminal. */
+struct FleetSettings {
+    int jobs = 1;
+    std::string logPath; /* empty: no log */
+    bool quiet = false;  /* no live status and no line per board that went well */
 };
 
 /* Does the job on one board in this process; never throws. */
@@ -33,9 +46,10 @@ BoardOutcome FlashOne(const FlashJob& job, const Target& target);
 
 /* Does the job on every target, at most `jobs` at once, each in a forked
  * child: the board link is one per process. Prints a line per board as it
- * ends and a summary; appends a JSON line per attempt to `logPath` when it
- * is not empty. Returns the exit status. */
-int FlashMany(const FlashJob& job, const std::vector<Target>& targets, int jobs,
-              const std::string& logPath);
+ * ends and a summary naming each board that failed; appends a JSON line
+ * per board to the log. SIGINT, SIGTERM or SIGHUP (or a log that cannot
+ * be written) cancels: no board is started after it, those in flight end;
+ * a second signal ends them at once. Returns the exit status. */
+int FlashMany(const FlashJob& job, const std::vector<Target>& targets, const FleetSettings& settings);
 
 #endif

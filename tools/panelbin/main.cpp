@@ -21,7 +21,8 @@ void AddChip(CLI::App* command, Options* options, const char* what) {
 
 void AddBoard(CLI::App* command, Options* options) {
     auto* group = command->add_option_group("board", "where the board is");
-    group->add_option("--tcp", options->tcp, "the board's HOST:PORT (dotted IPv4)");
+    group->add_option("--tcp", options->tcp,
+                      "the board's HOST:PORT (dotted IPv4, or a name that resolves to one)");
     group->add_option("--serial", options->serial, "the serial device of the board (/dev/ttyUSB0)");
     group->require_option(1);
 }
@@ -29,7 +30,8 @@ void AddBoard(CLI::App* command, Options* options) {
 /* push and verify: one board or many, each --tcp and --serial may repeat. */
 void AddTargets(CLI::App* command, Options* options) {
     auto* group = command->add_option_group("boards", "where the boards are");
-    group->add_option("--tcp", options->tcpTargets, "a board's HOST:PORT (dotted IPv4, port up to 32767)")
+    group->add_option("--tcp", options->tcpTargets,
+                      "a board's HOST:PORT (dotted IPv4 or a name resolving to one, port up to 32767)")
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     group->add_option("--serial", options->serialTargets,
@@ -39,10 +41,16 @@ void AddTargets(CLI::App* command, Options* options) {
     group->add_option("--targets", options->targetsFile,
                       "a file of boards, one a line: HOST:PORT, a device or serial:NUMBER")
         ->check(CLI::ExistingFile);
+    group->add_option("--retry-failed", options->retryLog,
+                      "the boards whose last line in this log (of --log) is not ok")
+        ->check(CLI::ExistingFile);
     group->require_option(1, 0);
     command->add_option("--jobs", options->jobs, "boards worked at once (default 1)")
         ->check(CLI::Range(1, 64));
-    command->add_option("--log", options->logPath, "append one JSON line per board to this file");
+    command->add_option("--log", options->logPath,
+                        "append one JSON line per board to this file (panelbin schema --log-line)");
+    command->add_flag("--quiet", options->quiet,
+                      "many boards: no live status line, no line for a board that went well");
 }
 
 /* show, check and timing read the pixel clock in a unit. */
@@ -132,6 +140,7 @@ int Run(int argc, char** argv) {
     auto* schema = app.add_subcommand("schema", "The JSON Schema of dump's document, or of a --json output.");
     schema->add_option("WHAT", options.schema, "dump (the default), show, check or diff")
         ->check(CLI::IsMember({"dump", "show", "check", "diff"}));
+    schema->add_flag("--log-line", options.logLineSchema, "of a line of push's and verify's --log instead");
 
     auto* ports = app.add_subcommand("ports", "The serial ports, what they are and whether they are free.");
     ports->add_option("DEVICE", options.portPaths, "more devices to list (pseudo-terminals)");

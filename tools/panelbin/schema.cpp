@@ -7,6 +7,7 @@
 #include "panel/model/field_codec.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
+#include "tools/panelbin/fleet_log.h"
 #include "tools/panelbin/panel_file.h"
 #include "tools/panelbin/show.h"
 #include "tools/panelbin/spare_bytes.h"
@@ -356,6 +357,13 @@ Json DiffSchema() {
 }  // namespace
 
 int RunSchema(const Options& options) {
+    if (options.logLineSchema) {
+        Json schema = {{"$schema", "https://json-schema.org/draft/2020-12/schema"},
+                       {"title", "a line of panelbin's --log"}};
+        schema.update(LogLineSchema());
+        std::cout << schema.dump(2) << '\n';
+        return kExitOk;
+    }
     const std::string what = options.schema.empty() ? "dump" : options.schema;
     Json schema = {{"$schema", "https://json-schema.org/draft/2020-12/schema"},
                    {"title", "panelbin " + what + (what == "dump" ? " document" : " --json")}};
