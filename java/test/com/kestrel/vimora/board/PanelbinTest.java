@@ -46,11 +46,19 @@ class PanelbinTest {
 
         assertArrayEquals(Files.readAllBytes(java), Files.readAllBytes(tool));
         assertEquals(json, panelbin("dump", tool.toString()));
-        assertTrue(panelbin("check", java.toString()).contains(": sound, " + chip));
+        // The samples' timings are values across each field's range, not a
+        // panel that would light: the conformity verdict may fail, the
+        // container must be sound.
+        assertTrue(run(1, "check", java.toString()).contains(": sound, " + chip));
     }
 
     /** Runs the tool, which must succeed; its standard output. */
     private String panelbin(String... args) throws IOException, InterruptedException {
+        return run(0, args);
+    }
+
+    /** Runs the tool, which must end with a status of at most `worst`; its standard output. */
+    private String run(int worst, String... args) throws IOException, InterruptedException {
         String path = System.getProperty("makebin.panelbin");
         if (path == null || path.isEmpty()) {
             throw new IllegalStateException("system property makebin.panelbin is not set");
@@ -61,7 +69,8 @@ class PanelbinTest {
         Process process = new ProcessBuilder(command).redirectError(err.toFile()).start();
         byte[] out = process.getInputStream().readAllBytes();
         assertTrue(process.waitFor(60, TimeUnit.SECONDS), "panelbin did not end");
-        assertEquals(0, process.exitValue(), () -> String.join(" ", command) + ": " + read(err));
+        int status = process.exitValue();
+        assertTrue(status <= worst, () -> String.join(" ", command) + ": status " + status + ": " + read(err));
         return new String(out, StandardCharsets.UTF_8);
     }
 
