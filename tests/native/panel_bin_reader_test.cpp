@@ -283,7 +283,7 @@ TEST_F(PanelBinReader, ASwappedMediumReadsAsItsOwnFile) {
     sync();
     ASSERT_EQ(0, system(("umount " + mount).c_str()));
     // The clone, its file's bytes changed underneath the file system.
-    std::vector<KS_U8> medium(fs::file_size(first));
+    std::vector<KS_U8> medium(static_cast<size_t>(fs::file_size(first)));
     std::ifstream(first, std::ios::binary)
         .read(reinterpret_cast<char*>(medium.data()), static_cast<long>(medium.size()));
     auto at = std::search(medium.begin(), medium.end(), a.begin(), a.begin() + 4096);
