@@ -18,7 +18,6 @@
 #ifndef PANEL_BINFILE_BIN_FILE_H
 #define PANEL_BINFILE_BIN_FILE_H
 
-#include <limits.h>
 #include <stddef.h>
 
 #include <vector>

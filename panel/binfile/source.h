@@ -25,8 +25,8 @@ public:
     BinFileSource& operator=(const BinFileSource&) = delete;
 
     /* Opens the file for reading without ever waiting (OpenRegularNoWait)
-     * and reads its fixed part (BinLayout::kFixedPartSize bytes); false with the reason, kNotRegular for anything
-     * but a regular file. */
+     * and reads its fixed part (BinLayout::kFixedPartSize bytes); false with
+     * the reason, kNotRegular for anything but a regular file. */
     bool Open(const char* path, BinStatus* status);
     /* Serves the `size` bytes at `bytes`, which must outlive the source, as
      * the file: a shorter image reads as if padded with zero bytes (it is

@@ -75,11 +75,6 @@ int FrozenFstat(int fd, struct stat* st) {
     st->st_mtim = st->st_ctim = gFrozen;
     return result;
 }
-int FrozenStat(const char* path, struct stat* st) {
-    int result = RealSysCalls().Stat(path, st);
-    st->st_mtim = st->st_ctim = gFrozen;
-    return result;
-}
 
 // A signal that interrupts every other read: the call is repeated.
 int gPreads = 0;
@@ -146,7 +141,6 @@ TEST_F(PanelBinReader, AFileRewrittenInPlaceReadsAsItsNewContent) {
     clock_gettime(CLOCK_REALTIME, &gFrozen);
     SysCalls frozen = RealSysCalls();
     frozen.Fstat = FrozenFstat;
-    frozen.Stat = FrozenStat;
     SysCallsOverride seam(frozen);
     std::ofstream(path, std::ios::binary) << "";
     Overwrite(Image(3, 0x10));
