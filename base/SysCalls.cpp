@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <sys/file.h>
 #include <time.h>
 #include <unistd.h>
@@ -20,8 +19,6 @@ int RealOpenFile(const char* path, int flags, mode_t mode) { return open(path, f
 
 /* Wrapped, so that the 64-bit file offset variants are the ones taken. */
 int RealFstat(int fd, struct stat* st) { return fstat(fd, st); }
-
-int RealFstatfs(int fd, struct statfs* fs) { return fstatfs(fd, fs); }
 
 ssize_t RealPread(int fd, void* buf, size_t n, off_t offset) { return pread(fd, buf, n, offset); }
 
@@ -45,16 +42,10 @@ uint64_t MonotonicMs() {
            static_cast<uint64_t>(now.tv_nsec) / 1000000u;
 }
 
-/* Cannot fail with a valid pointer; a zero time would only make every file
- * look new, never old. */
-void WallClock(struct timespec* now) {
-    if (clock_gettime(CLOCK_REALTIME, now) != 0) *now = {};
-}
-
 const SysCalls kReal = {
     RealOpen,  close,       read,    write,      poll, tcgetattr, tcsetattr, tcflush,
     RealSetStatusFlags, flock, socket, connect, getsockopt, send, recv,     MonotonicMs,
-    WallClock, RealOpenFile, RealFstat, RealFstatfs, RealPread, fsync, rename, unlink,
+    RealOpenFile, RealFstat, RealPread, fsync, rename, unlink,
     RealLstat, RealStat, RealAccess, syncfs, fchown, fchmod, RealReadDirectory,
 };
 

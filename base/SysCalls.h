@@ -11,7 +11,6 @@
 #include <stdint.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <sys/types.h>
 #include <termios.h>
 #include <time.h>
@@ -34,12 +33,9 @@ struct SysCalls {
     ssize_t (*Recv)(int fd, void* buf, size_t n, int flags);
     /* Milliseconds of a monotonic clock. */
     uint64_t (*NowMs)();
-    /* The wall clock (CLOCK_REALTIME), the one file times are taken from. */
-    void (*WallClock)(struct timespec* now);
     /* The file calls of the bin file code. */
     int (*OpenFile)(const char* path, int flags, mode_t mode);
     int (*Fstat)(int fd, struct stat* st);
-    int (*Fstatfs)(int fd, struct statfs* fs);
     ssize_t (*Pread)(int fd, void* buf, size_t n, off_t offset);
     int (*Fsync)(int fd);
     int (*Rename)(const char* from, const char* to);

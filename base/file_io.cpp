@@ -1,7 +1,9 @@
-/* EINTR-safe file reads through the system-call table. */
+/* EINTR-safe file opens and reads through the system-call table. */
 #include "base/file_io.h"
 
 #include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "base/SysCalls.h"
 
@@ -44,15 +46,19 @@ ssize_t ReadFullyAt(int fd, void* out, size_t length, off_t offset) {
     return static_cast<ssize_t>(done);
 }
 
-ssize_t ReadFully(int fd, void* out, size_t length) {
-    char* bytes = static_cast<char*>(out);
-    size_t done = 0;
-    while (done < length) {
-        ssize_t got = Sys().Read(fd, bytes + done, length - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += static_cast<size_t>(got);
-    }
-    return static_cast<ssize_t>(done);
+FileKind FileKindOf(int fd, const struct stat& st) {
+    if (S_ISREG(st.st_mode)) return FileKind::kRegular;
+    if (S_ISFIFO(st.st_mode)) return FileKind::kFifo;
+    if (S_ISDIR(st.st_mode)) return FileKind::kDirectory;
+    if (S_ISCHR(st.st_mode) && isatty(fd)) return FileKind::kTerminal;
+    return FileKind::kOther;
+}
+
+int OpenRegularNoWait(const char* path, struct stat* st, FileKind* kind, bool fifoToo) {
+    *kind = FileKind::kUnopened;
+    FileDescriptor file(OpenRetrying(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0 || Sys().Fstat(file.get(), st) != 0) return -1;
+    *kind = FileKindOf(file.get(), *st);
+    if (*kind == FileKind::kRegular || (fifoToo && *kind == FileKind::kFifo)) return file.release();
+    return -1;
 }

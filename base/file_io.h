@@ -1,10 +1,11 @@
-/* The EINTR-safe file reads and the file descriptor owner that the bin
- * file code shares, all through the system-call table (base/SysCalls.h) so
+/* The EINTR-safe file open and reads and the file descriptor owner that the
+ * bin file code and panelbin share, all through the system-call table (base/SysCalls.h) so
  * that tests can make any of these calls fail. */
 #ifndef BASE_FILE_IO_H
 #define BASE_FILE_IO_H
 
 #include <stddef.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 /* Owns one file descriptor, closed through the table when it goes. */
@@ -34,7 +35,19 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0);
  * file), or -1 with errno. */
 ssize_t ReadFullyAt(int fd, void* out, size_t length, off_t offset);
 
-/* The same for a file without offsets (a pipe, a device), in order. */
-ssize_t ReadFully(int fd, void* out, size_t length);
+/* What OpenRegularNoWait found at a path. */
+enum class FileKind { kUnopened, kRegular, kFifo, kDirectory, kTerminal, kOther };
+
+/* What the open file `fd`, which `st` describes, is. */
+FileKind FileKindOf(int fd, const struct stat& st);
+
+/* Opens `path` for reading without ever waiting on it: non-blocking (a FIFO
+ * without a writer would hold a plain open for ever), no controlling
+ * terminal, close-on-exec, retried on EINTR; then fstat into *st. Returns
+ * the descriptor of a regular file, or of a FIFO when `fifoToo` (a caller
+ * that reads a pipe whole, polling). Otherwise -1 with *kind saying why:
+ * kUnopened with errno of the open or the fstat, or the kind of what is
+ * there, closed unread. *kind is kRegular or kFifo on success. */
+int OpenRegularNoWait(const char* path, struct stat* st, FileKind* kind, bool fifoToo = false);
 
 #endif

@@ -7,7 +7,6 @@
 #include <poll.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/file.h>
 #include <termios.h>
 
 #include <new>
@@ -18,6 +17,7 @@
 #include "comm/BoardCall.h"
 #include "comm/CommonAlgorithm.h"
 #include "comm/FailureText.h"
+#include "comm/SerialPortOpen.h"
 #include "comm/scoperelease.h"
 
 const char UART::SHELL_CMD[] = "kest_pq_tool.sh";
@@ -39,16 +39,6 @@ const tcflag_t kClearedLocal = ICANON | ECHO | ECHOE | ECHONL | ISIG | IEXTEN;
 const tcflag_t kClearedOutput = OPOST | ONLCR | OCRNL;
 const tcflag_t kClearedControl = CSIZE | PARENB | CSTOPB | CRTSCTS;
 const tcflag_t kSetControl = CLOCAL | CREAD | CS8;
-
-/* Link frames written into anything but a terminal (a regular file named by
- * mistake, a FIFO) would destroy or feed it. A terminal is what answers
- * tcgetattr, the test isatty makes: only a terminal's driver does, so
- * pseudo-terminals and USB serial adapters pass, and everything else fails
- * with ENOTTY before a byte is written. */
-bool IsTerminal(int fd) {
-    struct termios line;
-    return Sys().TcGetAttr(fd, &line) == 0;
-}
 
 }  // namespace
 
@@ -120,19 +110,10 @@ bool UART::StartConnection(const char* portName, KS_S32 /*timeout*/, KS_U32 /*ba
     });
 }
 
-/* O_NONBLOCK, so that a line without carrier cannot hang the open;
- * O_NOCTTY so that the port never becomes the host's controlling terminal.
- * Only a terminal is taken; the lock keeps two programs off one line. */
+/* Only a free terminal is taken (comm/SerialPortOpen.h). */
 bool UART::OpenPort(const char* portName) {
-    int fd = Sys().Open(portName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd != -1 && (!IsTerminal(fd) || Sys().Flock(fd, LOCK_EX | LOCK_NB) != 0)) {
-        int reason = errno;  // of the terminal check or the lock
-        Sys().Close(fd);
-        errno = reason;
-        fd = -1;
-    }
-    m_hComm = fd;
-    if (fd != -1) return true;
+    m_hComm = OpenSerialPortLocked(portName);
+    if (m_hComm != -1) return true;
     return FailWith(std::string("Can not connect to the Serial Port! It may be in use or not exist.") +
                     portName);
 }

@@ -11,7 +11,6 @@
 
 #include <atomic>
 
-#include "db/ks_db_append.h"
 #include "db/ks_db_records.h"
 #include "base/ks_coding.h"
 
@@ -106,7 +105,11 @@ KS_S32 KS_DB_GetTableByName(KS_DB_S* pstDB, KS_CHAR* TableName, KS_DB_TABLE_S* p
     return ResultOf(scan);
 }
 
-KS_U8* DbAppendKey(KS_DB_TABLE_S* table, const KS_CHAR* name, KS_U32 size) {
+/* Appends to the table a key named `name` (32 bytes, copied as they are)
+ * whose value is `size` bytes, and returns where the value goes: bytes that
+ * are still zero, as KS_DB_Create left them. Null, with nothing written,
+ * when the key does not fit or the table is not the last one. */
+static KS_U8* DbAppendKey(KS_DB_TABLE_S* table, const KS_CHAR* name, KS_U32 size) {
     if (table == nullptr || name == nullptr || table->pstDB == nullptr) return nullptr;
     KS_DB_S* db = table->pstDB;
     if (!Fits(db->u32DataLen, size) || !Fits(db->u32DataLen + size, kDbRecordHeaderSize))

@@ -8,10 +8,10 @@
 #include <string.h>
 #include <sys/stat.h>
 
-#include <atomic>
-
 #include "base/entry_guard.h"
 #include "jni/support/jni_ref.h"
+#include "jni/support/jvm_charsets.h"
+#include "jni/support/speedup_ascii_strings.h"
 
 namespace {
 
@@ -62,108 +62,13 @@ char* CopyOut(JNIEnv* env, jbyteArray bytes) {
     return nullptr;
 }
 
-/* Whether a charset, by its canonical name, encodes every character below
- * U+0080 as that one byte: then a string of such characters is its own
- * encoding, and needs no call into Java. */
-bool KeepsAscii(const char* name) {
-    return strcmp(name, "UTF-8") == 0 || strcmp(name, "US-ASCII") == 0 ||
-           strncmp(name, "ISO-8859-", 9) == 0;
-}
-
-/* What is known of a charset the JVM fixes at its start: unknown yet, or
- * whether it keeps ASCII as it is. */
-enum Verdict : int { kUnknown, kKeepsAscii, kOther };
-
-/* The verdict on `charset` (a local reference, deleted here); kUnknown
- * when the JVM could not say, with its exception cleared. */
-Verdict VerdictOn(JNIEnv* env, jobject charset) {
-    LocalRef<jobject> owned(env, charset);
-    if (env->ExceptionCheck() || !owned) {
-        env->ExceptionClear();
-        return kUnknown;
-    }
-    LocalRef<jclass> cls(env, env->GetObjectClass(owned.get()));
-    jmethodID nameOf = cls ? env->GetMethodID(cls.get(), "name", "()Ljava/lang/String;") : nullptr;
-    LocalRef<jstring> name(env, nameOf ? static_cast<jstring>(env->CallObjectMethod(owned.get(), nameOf))
-                                       : nullptr);
-    const char* chars = name && !env->ExceptionCheck() ? env->GetStringUTFChars(name.get(), nullptr)
-                                                       : nullptr;
-    if (chars == nullptr) {
-        env->ExceptionClear();
-        return kUnknown;
-    }
-    Verdict verdict = KeepsAscii(chars) ? kKeepsAscii : kOther;
-    env->ReleaseStringUTFChars(name.get(), chars);
-    return verdict;
-}
-
-/* The bytes of a string of characters in [1, 0x80) under a charset that
- * keeps ASCII, malloc'ed and terminated; NULL with *done false for any
- * other string, which goes the long way. A zero character makes the
- * result NULL with *done true: whatever the charset, the encoding holds a
- * zero byte there, which the long way refuses too. */
-const jsize kLongestAsciiText = 4096;
-char* AsciiBytes(JNIEnv* env, jstring jstr, bool* done) {
-    *done = false;
-    const jsize n = env->GetStringLength(jstr);
-    if (n > kLongestAsciiText) return nullptr;
-    jchar units[kLongestAsciiText];
-    env->GetStringRegion(jstr, 0, n, units);
-    for (jsize i = 0; i < n; ++i) {
-        if (units[i] >= 0x80) return nullptr;
-        if (units[i] == 0) {
-            *done = true;
-            return nullptr;
-        }
-    }
-    char* out = static_cast<char*>(malloc(static_cast<size_t>(n) + 1));
-    if (out == nullptr) return nullptr;
-    for (jsize i = 0; i < n; ++i) out[i] = static_cast<char>(units[i]);
-    out[n] = '\0';
-    *done = true;
-    return out;
-}
-
-/* Charset.defaultCharset(), as a new local reference. */
-jobject DefaultCharset(JNIEnv* env, jclass charsetClass) {
-    jmethodID defaultCharset =
-        env->GetStaticMethodID(charsetClass, "defaultCharset", "()Ljava/nio/charset/Charset;");
-    if (defaultCharset == nullptr) return nullptr;
-    return env->CallStaticObjectMethod(charsetClass, defaultCharset);
-}
-
-jobject FileNameCharset(JNIEnv* env, jclass charsetClass);
-
-/* The JVM fixes its default charset and the charset of its own file names
- * when it starts (java.nio keeps both in static finals, java.io's native
- * code decides once), so a verdict on either holds for the process. */
-std::atomic<int> gDefaultVerdict{kUnknown};
-std::atomic<int> gFileNameVerdict{kUnknown};
-
-bool CharsetKeepsAscii(JNIEnv* env, std::atomic<int>* verdict, bool fileNames) {
-    int known = verdict->load(std::memory_order_relaxed);
-    if (known == kUnknown) {
-        LocalRef<jclass> charsetClass(env, env->FindClass("java/nio/charset/Charset"));
-        if (!charsetClass) {
-            env->ExceptionClear();
-            return false;
-        }
-        known = VerdictOn(env, fileNames ? FileNameCharset(env, charsetClass.get())
-                                         : DefaultCharset(env, charsetClass.get()));
-        if (known != kUnknown) verdict->store(known, std::memory_order_relaxed);
-    }
-    return known == kKeepsAscii;
-}
-
 /* The bytes of jstr in the JVM's default charset, malloc'ed and terminated. */
 char* ConvertToBytes(JNIEnv* env, jstring jstr) {
     if (DropPendingException(env) || jstr == nullptr) return nullptr;
     if (env->EnsureLocalCapacity(4) < 0) return nullptr;
     bool done = false;
-    if (CharsetKeepsAscii(env, &gDefaultVerdict, false)) {
-        char* ascii = AsciiBytes(env, jstr, &done);
-        if (done) return ascii;
-    }
+    char* ascii = AsciiBytesIfKept(env, jstr, JvmCharset::kDefault, &done);
+    if (done) return ascii;
 
     /* String.getBytes() encodes in the JVM's default charset, the charset
      * of the texts (chip series, addresses); file names go through
@@ -178,28 +83,6 @@ char* ConvertToBytes(JNIEnv* env, jstring jstr) {
     if (env->ExceptionCheck() || !bytes) return nullptr;
 
     return CopyOut(env, bytes.get());
-}
-
-/* The charset of the JVM's own file names: java.io.File and java.nio
- * encode with "sun.jnu.encoding", which follows the locale and can differ
- * from the default charset (-Dfile.encoding, and since JDK 18 a default of
- * UTF-8 in any locale). */
-jobject FileNameCharset(JNIEnv* env, jclass charsetClass) {
-    LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
-    if (!system) return nullptr;
-    jmethodID getProperty = env->GetStaticMethodID(system.get(), "getProperty",
-                                                   "(Ljava/lang/String;)Ljava/lang/String;");
-    if (getProperty == nullptr) return nullptr;
-    LocalRef<jstring> key(env, env->NewStringUTF("sun.jnu.encoding"));
-    if (!key) return nullptr;
-    LocalRef<jobject> name(env, env->CallStaticObjectMethod(system.get(), getProperty, key.get()));
-    if (env->ExceptionCheck()) return nullptr;
-    if (!name) return DefaultCharset(env, charsetClass);
-    /* A name the JVM does not know raises, and the file name is refused. */
-    jmethodID forName = env->GetStaticMethodID(charsetClass, "forName",
-                                               "(Ljava/lang/String;)Ljava/nio/charset/Charset;");
-    if (forName == nullptr) return nullptr;
-    return env->CallStaticObjectMethod(charsetClass, forName, name.get());
 }
 
 /* charset.newEncoder().encode(CharBuffer.wrap(jstr)): a new encoder
@@ -262,10 +145,8 @@ char* ConvertFileName(JNIEnv* env, jstring jstr) {
         return nullptr;
     }
     bool done = false;
-    if (CharsetKeepsAscii(env, &gFileNameVerdict, true)) {
-        char* ascii = AsciiBytes(env, jstr, &done);
-        if (done) return ascii;
-    }
+    char* ascii = AsciiBytesIfKept(env, jstr, JvmCharset::kFileNames, &done);
+    if (done) return ascii;
     char* out = FileNameBytes(env, jstr);
     if (env->ExceptionCheck()) {
         env->ExceptionClear();

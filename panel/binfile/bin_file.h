@@ -18,33 +18,27 @@
 #ifndef PANEL_BINFILE_BIN_FILE_H
 #define PANEL_BINFILE_BIN_FILE_H
 
-#include <limits.h>
 #include <stddef.h>
 
 #include <vector>
 
 #include "include/ks_unf_panel.h"
-#include "panel/binfile/directory_cache.h"
 #include "panel/binfile/format.h"
-#include "panel/binfile/image_cache.h"
+#include "panel/binfile/speedup_known_layouts.h"
 #include "panel/model/generation.h"
 
 class BinFileSource;
 
-/* Reads what a lookup needs of one file: the directory walk as far as the
- * record asked for, then the record. A file whose walk found exactly the
- * writer's layout is remembered by its identity
- * (panel/binfile/directory_cache.h); the next panel read from it reads that
- * panel's key record alone, and falls back to the walk when the key is not
- * the one the layout puts there. The first panel read from a settled file
- * reads the file whole and keeps its image (panel/binfile/image_cache.h);
- * while the file's stat fields stay the same, the next readers read that
- * image instead of the file, by the same rules. A file
- * shorter than 819200 bytes reads as if padded with zero bytes, bytes past
- * 819200 are ignored. Lookups match the container's: the first record whose
- * name begins with the name asked for, which must then be that exact name
- * and hold a value of the expected size; every record is bounds-checked.
- * Not for use by two threads at once. */
+/* Reads what a lookup needs of one file, from the file, on every call:
+ * the directory walk as far as the record asked for, then the record. A
+ * file shorter than 819200 bytes reads as if padded with zero bytes, bytes
+ * past 819200 are ignored. Lookups match the container's: the first record
+ * whose name begins with the name asked for, which must then be that exact
+ * name and hold a value of the expected size; every record is
+ * bounds-checked. A panel of a file opened by name is first looked for
+ * where the file's remembered layout puts it
+ * (panel/binfile/speedup_known_layouts.h), which reads the same bytes with
+ * a shorter walk. Not for use by two threads at once. */
 class BinFileReader {
 public:
     BinFileReader();
@@ -71,6 +65,10 @@ public:
      * 632) tells which one it was made for. */
     bool FirstPanelSize(KS_U32* size);
 
+    /* Reads every panel by the walk alone, as a file without a remembered
+     * layout reads: for comparing the two ways. */
+    void UsePlainPathOnly() { m_plainOnly = true; }
+
     PanelGeneration generation() const { return m_generation; }
     const BinStatus& status() const { return m_status; }
 
@@ -78,24 +76,16 @@ private:
     bool FindValue(const char* table, const char* key, KS_U32 size, BinFault missing,
                    KS_U32* valueAt);
     bool FindBodyTable(KS_U32* begin, KS_U32* end);
+    bool KeyHeader(KS_U32 at, KS_U32 end, bool withValue, const KS_U8** header);
     bool Ready();
     bool Start();
     bool Reset(PanelGeneration generation);
-    bool KnownLayout(BinFileLayout* layout);
-    BinFileLayout WalkLayout();
-    bool ReadAtLayout(KS_S32 index, void* body);
-    bool OpenKept(const char* path);
-    bool UseImage(SharedImage image);
-    bool Keep(const char* path);
 
-    /* The identity of the file, once Open read its first bytes. */
-    bool m_cacheable = false;
+    /* The identity of a file opened by name, for the shortcut. */
+    bool m_identified = false;
+    bool m_plainOnly = false;
     BinFileIdentity m_identity;
 
-    SharedImage m_image; /* the kept image m_source reads, if any */
-    /* Of a file opened by name, when not too long; not cleared beyond its
-     * end, as a reader is made for every call. */
-    char m_name[PATH_MAX];
     BinFileSource* m_source;
     PanelGeneration m_generation = PanelGeneration::kR100;
     KS_U32 m_used = 0;

@@ -3,17 +3,13 @@
 #include "panel/binfile/bin_file.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <stdio.h>
-#include <unistd.h>
 
 #include <initializer_list>
 #include <memory>
 
-#include "base/SysCalls.h"
 #include "base/file_io.h"
 #include "db/ks_db_records.h"
 
@@ -24,14 +20,13 @@ struct FreeBuffer {
 };
 
 bool ReadWhole(const char* path, KS_U8* image, BinStatus* status) {
-    /* Never waits: a FIFO or terminal is refused below, not read. */
-    FileDescriptor file(OpenRetrying(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0) return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
     struct stat st;
-    if (Sys().Fstat(file.get(), &st) != 0)
-        return status->Fail(BinFault::kRead, "cannot inspect %s: %s", path, strerror(errno));
-    if (S_ISDIR(st.st_mode)) return status->Fail(BinFault::kRead, "%s is a directory", path);
-    if (!S_ISREG(st.st_mode))
+    FileKind kind;
+    FileDescriptor file(OpenRegularNoWait(path, &st, &kind));
+    if (kind == FileKind::kUnopened)
+        return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
+    if (kind == FileKind::kDirectory) return status->Fail(BinFault::kRead, "%s is a directory", path);
+    if (kind != FileKind::kRegular)
         return status->Fail(BinFault::kNotRegular, "%s is not a regular file", path);
     if (st.st_size != static_cast<off_t>(kBinFileSize))
         return status->Fail(BinFault::kFileSize, "file is %lld bytes, expected %u",
@@ -55,7 +50,7 @@ public:
             m_result->generation = *generation;
         }
         KS_U32 headerKeys = 0, headerEnd = 0, bodyKeys = 0, bodyEnd = 0;
-        return Header() && Table(kDbHeaderSize, kHeaderTable, BinFault::kNoHeaderTable,
+        return Header() && Table(BinLayout::kHeaderTableAt, kHeaderTable, BinFault::kNoHeaderTable,
                                  &headerKeys, &headerEnd) &&
                HeaderKey(headerKeys, headerEnd) &&
                Table(headerEnd, kBodyTable, BinFault::kNoBodyTable, &bodyKeys, &bodyEnd) &&
@@ -175,7 +170,7 @@ private:
                                      key.name, expected);
             if (!ZeroTail(at, expected) || !BodySizeIs(key)) return false;
             m_result->panels = index + 1;
-            at = key.body + key.size;
+            at = BinLayout(m_result->generation).KeyAt(index + 1);
         }
         return true;
     }

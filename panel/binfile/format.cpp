@@ -1,14 +1,11 @@
-/* The format's rules that are code, not constants: the panel capacity, the
- * key name rule and the status that carries the reason for a failure. */
+/* The format's rules that are code, not constants: the key name rule, the
+ * layout's records written and recognised, and the status that carries the
+ * reason for a failure. */
 #include "panel/binfile/format.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
-
-KS_U32 PanelCapacity(PanelGeneration generation) {
-    return (kBinFileSize - kFixedPartSize) / (kKeyRecordOverhead + BodySize(generation));
-}
 
 /* By hand rather than snprintf: makePanelBin names up to 1599 keys. */
 void PanelKeyName(long long n, KS_CHAR (&name)[32]) {
@@ -27,6 +24,66 @@ void PanelKeyName(long long n, KS_CHAR (&name)[32]) {
         rest /= 10;
     } while (rest != 0);
     for (size_t i = 0; i < count; ++i) name[at + i] = digits[count - 1 - i];
+}
+
+namespace {
+
+/* A record header: the name zero-padded to 32 bytes, then the size. */
+void WriteRecordHeader(KS_U8* at, const char* name, KS_U32 size) {
+    memset(at, 0, kDbNameSize);
+    memcpy(at, name, strnlen(name, kDbNameSize - 1));
+    KS_EncodeU32(at + kDbNameSize, size);
+}
+
+bool IsRecordHeader(const KS_U8* at, const char* name, KS_U32 size) {
+    KS_U8 expected[kDbRecordHeaderSize];
+    WriteRecordHeader(expected, name, size);
+    return memcmp(at, expected, sizeof expected) == 0;
+}
+
+}  // namespace
+
+void BinLayout::WriteFixedPart(KS_U8* image, const KS_PANEL_HEADER_S& header) const {
+    memcpy(image, "###", 4);
+    WriteRecordHeader(image + kHeaderTableAt, kHeaderTable,
+                      kDbRecordHeaderSize + sizeof header);
+    WriteRecordHeader(image + kHeaderKeyAt, kHeaderKey, sizeof header);
+    memcpy(image + kHeaderAt, &header, sizeof header);
+    WriteRecordHeader(image + kBodyTableAt, kBodyTable, 0);
+    SetPanelCount(image, 0);
+}
+
+void BinLayout::AddPanelKey(KS_U8* image, KS_U32 panel) const {
+    KS_CHAR name[kDbNameSize];
+    PanelKeyName(panel, name);
+    WriteRecordHeader(image + KeyAt(panel), name, m_bodySize);
+    SetPanelCount(image, panel + 1);
+}
+
+void BinLayout::SetPanelCount(KS_U8* image, KS_U32 panels) const {
+    KS_EncodeU32(image + kDbTotalOffset, UsedSize(panels));
+    KS_EncodeU32(image + kBodyTableAt + kDbNameSize, panels * KeyRecordSize());
+}
+
+bool BinLayout::IsWritersFixedPart(const KS_U8* head, KS_U32* panels) const {
+    const KS_U32 used = KS_DecodeU32(head + kDbTotalOffset);
+    if (memcmp(head, "###", 4) != 0 || used < kFixedPartSize ||
+        (used - kFixedPartSize) % KeyRecordSize() != 0)
+        return false;
+    const KS_U32 count = (used - kFixedPartSize) / KeyRecordSize();
+    if (!IsRecordHeader(head + kHeaderTableAt, kHeaderTable,
+                        kDbRecordHeaderSize + sizeof(KS_PANEL_HEADER_S)) ||
+        !IsRecordHeader(head + kHeaderKeyAt, kHeaderKey, sizeof(KS_PANEL_HEADER_S)) ||
+        !IsRecordHeader(head + kBodyTableAt, kBodyTable, count * KeyRecordSize()))
+        return false;
+    *panels = count;
+    return true;
+}
+
+bool BinLayout::IsPanelKey(const KS_U8* key, KS_U32 panel) const {
+    KS_CHAR name[kDbNameSize];
+    PanelKeyName(panel, name);
+    return IsRecordHeader(key, name, m_bodySize);
 }
 
 bool BinStatus::Fail(BinFault code, const char* format, ...) {

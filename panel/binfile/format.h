@@ -1,12 +1,14 @@
-/* The panel bin file format, the one place that names it: the file size,
- * the table and key names, the rule for a panel's key name, the sizes of
- * the fixed part and of a key record, the panel capacity; and the status
- * every bin file operation reports a failure with. */
+/* The panel bin file format, the one place that describes it: the file
+ * size, the table and key names, the rule for a panel's key name, where
+ * each record lies (BinLayout); and the status every bin file operation
+ * reports a failure with. */
 #ifndef PANEL_BINFILE_FORMAT_H
 #define PANEL_BINFILE_FORMAT_H
 
+#include "db/ks_db_records.h"
 #include "include/ks_db.h"
 #include "include/ks_type.h"
+#include "include/ks_unf_panel.h"
 #include "panel/model/generation.h"
 
 /* Size of every panel bin file: the container's image, whole. */
@@ -19,19 +21,65 @@ const char kHeaderTable[] = "panelheader";
 const char kHeaderKey[] = "header";
 const char kBodyTable[] = "paneldatabody";
 
-/* What a file holds besides its panels' records: the container's 8-byte
- * header, the two table records, and the header key with its 16 bytes. */
-const KS_U32 kFixedPartSize = 132;
-/* What each key adds to its value: 32 bytes of name and a 4-byte size. */
-const KS_U32 kKeyRecordOverhead = 36;
-
-/* How many panels of a generation fit: 1599 R100, 1226 R120. */
-KS_U32 PanelCapacity(PanelGeneration generation);
-
 /* The key of panel n: "index" and n in decimal, zero-padded to 32 bytes.
  * Keys go in ascending order, so a prefix lookup of index1 meets index1
  * before index10. */
 void PanelKeyName(long long n, KS_CHAR (&name)[32]);
+
+/* Where the writer puts every byte of a file of one generation: the one
+ * description of the layout, which the builder writes by, and the
+ * readers' shortcut and the check read by. Offsets are of the image; a
+ * key record is the container's 36-byte header (name, value size) and
+ * then its value.
+ *
+ *   0    the container's header: "###" and a zero byte, the bytes in use
+ *   8    table record "panelheader", holding the one key record below
+ *   44   key record "header", 16 bytes of value
+ *   80   the header record
+ *   96   table record "paneldatabody", holding the key records below
+ *   132  key record of panel i at KeyAt(i): "index<i>", BodySize bytes
+ *        of value; bytes in use end after the last; zero bytes follow. */
+class BinLayout {
+public:
+    static constexpr KS_U32 kHeaderTableAt = kDbHeaderSize;
+    static constexpr KS_U32 kHeaderKeyAt = kHeaderTableAt + kDbRecordHeaderSize;
+    static constexpr KS_U32 kHeaderAt = kHeaderKeyAt + kDbRecordHeaderSize;
+    static constexpr KS_U32 kBodyTableAt = kHeaderAt + sizeof(KS_PANEL_HEADER_S);
+    /* Everything before the first panel: the fixed part. */
+    static constexpr KS_U32 kFixedPartSize = kBodyTableAt + kDbRecordHeaderSize;
+
+    explicit BinLayout(PanelGeneration generation) : m_bodySize(BodySize(generation)) {}
+
+    KS_U32 bodySize() const { return m_bodySize; }
+    KS_U32 KeyRecordSize() const { return kDbRecordHeaderSize + m_bodySize; }
+    KS_U32 KeyAt(KS_U32 panel) const { return kFixedPartSize + panel * KeyRecordSize(); }
+    KS_U32 BodyAt(KS_U32 panel) const { return KeyAt(panel) + kDbRecordHeaderSize; }
+    /* The bytes in use with `panels` panels. */
+    KS_U32 UsedSize(KS_U32 panels) const { return KeyAt(panels); }
+    /* How many panels fit: 1599 R100, 1226 R120. */
+    KS_U32 Capacity() const { return (kBinFileSize - kFixedPartSize) / KeyRecordSize(); }
+
+    /* Writes the fixed part of a file without panels into `image`, whose
+     * bytes are zero beforehand. */
+    void WriteFixedPart(KS_U8* image, const KS_PANEL_HEADER_S& header) const;
+    /* Writes panel i's key record header at KeyAt(i) into `image`, which
+     * holds panels 0 to i - 1, and counts it in the bytes in use and the
+     * body table's size; its value is left to the caller. */
+    void AddPanelKey(KS_U8* image, KS_U32 panel) const;
+
+    /* Whether the fixed part `head` (kFixedPartSize bytes) is exactly the
+     * writer's, the header record aside; then *panels holds the panel count
+     * that its bytes in use announce. */
+    bool IsWritersFixedPart(const KS_U8* head, KS_U32* panels) const;
+    /* Whether the key record header `key` is the writer's for panel i:
+     * named index<i>, zero-padded, holding BodySize bytes. */
+    bool IsPanelKey(const KS_U8* key, KS_U32 panel) const;
+
+private:
+    void SetPanelCount(KS_U8* image, KS_U32 panels) const;
+
+    KS_U32 m_bodySize;
+};
 
 /* Why an operation failed. Codes are stable; texts say it for a person. */
 enum class BinFault : KS_U8 {

@@ -1,19 +1,15 @@
-/* Lookups in a bin file, reading only the directory as far as the walk
- * goes and then the one record. */
+/* Lookups in a bin file: open it, check its first bytes, walk the
+ * directory as far as the record asked for, read the record. */
 #include "panel/binfile/bin_file.h"
 
-#include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
 
 #include <new>
 
-#include "base/SysCalls.h"
 #include "db/ks_db_records.h"
 #include "panel/binfile/source.h"
 
 namespace {
-
 
 /* The container matches by prefix; a record of the file is only ours under
  * its exact name (a damaged file may hold index10 before index1). */
@@ -26,7 +22,7 @@ enum class Lookup { kFound, kEmpty, kFailed };
 
 }  // namespace
 
-BinFileReader::BinFileReader() : m_source(nullptr) { m_name[0] = '\0'; }
+BinFileReader::BinFileReader() : m_source(nullptr) {}
 
 BinFileReader::~BinFileReader() { delete m_source; }
 
@@ -36,70 +32,19 @@ bool BinFileReader::Reset(PanelGeneration generation) {
     m_generation = generation;
     m_used = 0;
     m_open = false;
-    m_cacheable = false;
-    m_name[0] = '\0';
+    m_identified = false;
     delete m_source;
-    m_image.reset();
     m_source = new (std::nothrow) BinFileSource;
     if (m_source == nullptr) return m_status.Fail(BinFault::kNoMemory, "no memory for a reader");
     return true;
 }
 
 bool BinFileReader::Open(const char* path, PanelGeneration generation) {
-    if (!Reset(generation)) return false;
-    if (OpenKept(path)) return Start();
-    if (!m_source->Open(path, &m_status) || !Start()) return false;
-    /* The name the image of the file is kept under, if it is read whole. */
-    if (strlen(path) < sizeof m_name) strcpy(m_name, path);
+    if (!Reset(generation) || !m_source->Open(path, &m_status) || !Start()) return false;
     /* Open read the fixed part: it is in the window. */
     m_identity = BinFileIdentity(*m_source->FileStat(), generation,
-                                 m_source->Bytes(0, kFixedPartSize));
-    m_cacheable = true;
-    return true;
-}
-
-/* The kept image of the file at `path` when the name's stat fields are the
- * image's: one system call where opening the file takes five. */
-bool BinFileReader::OpenKept(const char* path) {
-    if (path == nullptr || !IsKeptName(path)) return false;
-    struct stat st;
-    if (Sys().Stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    SharedImage image = FindSettledImage(path, st);
-    if (image == nullptr || !UseImage(std::move(image))) return false;
-    m_identity = BinFileIdentity(st, m_generation, m_image.get());
-    m_cacheable = true;
-    return true;
-}
-
-/* From now on the reader reads `image` (all kBinFileSize bytes). */
-bool BinFileReader::UseImage(SharedImage image) {
-    BinFileSource* source = new (std::nothrow) BinFileSource;
-    if (source == nullptr) return false;
-    /* An image of the full size is served in place: this cannot fail. */
-    source->OpenImage(image.get(), kBinFileSize, &m_status);
-    delete m_source;
-    m_source = source;
-    m_image = std::move(image);
-    return true;
-}
-
-/* Reads the settled file whole and goes on from its image, which the next
- * readers of the file take instead of the file. With no memory for it, or
- * a read that fails, the file is read as before, and reports its own
- * failures. False when the bytes read whole no longer pass the checks of
- * Open: the file changed in between. */
-bool BinFileReader::Keep(const char* path) {
-    std::shared_ptr<KS_U8> bytes = NewImageBuffer();
-    const struct stat st = *m_source->FileStat();
-    if (bytes == nullptr || !m_source->ReadExact(0, kBinFileSize, bytes.get())) {
-        m_status = BinStatus();
-        return true;
-    }
-    if (!UseImage(bytes)) return true;
-    m_open = false;
-    if (!Start()) return false;
-    m_identity = BinFileIdentity(st, m_generation, m_image.get());
-    RememberSettledImage(path, st, m_image);
+                                 m_source->Bytes(0, BinLayout::kFixedPartSize));
+    m_identified = true;
     return true;
 }
 
@@ -225,18 +170,17 @@ bool BinFileReader::ReadHeader(KS_PANEL_HEADER_S* header) {
 bool BinFileReader::ReadPanel(KS_S32 index, void* body) {
     if (body == nullptr) return m_status.Fail(BinFault::kRead, "no room given for the panel");
     if (!Ready()) return false;
-    if (m_cacheable && m_image == nullptr && m_name[0] != '\0' &&
-        m_source->Settled() && !Keep(m_name))
-        return false;
-    BinFileLayout layout;
-    if (KnownLayout(&layout) && layout.exact && index >= 0 &&
-        static_cast<KS_U32>(index) < layout.panels) {
-        if (ReadAtLayout(index, body)) return true;
-        if (!m_status.ok()) return false;
-        /* The file changed within one tick of its clock: walk it afresh. */
-        ForgetBinFileLayout(m_identity);
+    if (m_identified && !m_plainOnly) {
+        switch (ReadPanelByKnownLayout(m_source, m_identity, index, body, &m_status)) {
+            case Shortcut::kRead:
+                return true;
+            case Shortcut::kFailed:
+                return false;
+            case Shortcut::kWalk:
+                break;
+        }
     }
-    KS_CHAR key[32];
+    KS_CHAR key[kDbNameSize];
     PanelKeyName(index, key);
     KS_U32 at = 0;
     const KS_U32 size = BodySize(m_generation);
@@ -244,77 +188,17 @@ bool BinFileReader::ReadPanel(KS_S32 index, void* body) {
            m_source->Copy(at, size, body);
 }
 
-/* What is known of this file's layout, walking it the first time. Only a
- * file opened by name has an identity; a walk that cannot read leaves
- * nothing remembered. */
-bool BinFileReader::KnownLayout(BinFileLayout* layout) {
-    if (!m_cacheable) return false;
-    if (FindBinFileLayout(m_identity, layout)) return true;
-    *layout = WalkLayout();
-    if (!m_status.ok()) {
-        m_status = BinStatus();
-        return false;
-    }
-    RememberBinFileLayout(m_identity, *layout);
-    return true;
-}
-
-/* Whether the directory is exactly the writer's: the fixed part as
- * BinImageBuilder makes it, then keys index0, index1, ... each holding one
- * record of the generation, ending where the bytes in use end. Anything
- * else, however slight, is read by the walk every time, so a damaged file
- * reads as it always did. */
-BinFileLayout BinFileReader::WalkLayout() {
-    BinFileLayout layout;
-    const KS_U8* head = m_identity.head;
-    const KS_U32 record = kKeyRecordOverhead + BodySize(m_generation);
-    KS_CHAR name[kDbNameSize];
-    const auto nameIs = [&name](const KS_U8* at, const char* expected) {
-        memset(name, 0, sizeof name);
-        strncpy(name, expected, sizeof name - 1);
-        return memcmp(at, name, sizeof name) == 0;
-    };
-    const KS_U32 keys = m_used - kFixedPartSize;
-    if (m_used < kFixedPartSize || head[3] != 0 || keys == 0 || keys % record != 0 ||
-        !nameIs(head + kDbHeaderSize, kHeaderTable) ||
-        KS_DecodeU32(head + kDbHeaderSize + kDbNameSize) !=
-            kDbRecordHeaderSize + sizeof(KS_PANEL_HEADER_S) ||
-        !nameIs(head + kDbHeaderSize + kDbRecordHeaderSize, kHeaderKey) ||
-        KS_DecodeU32(head + kDbHeaderSize + kDbRecordHeaderSize + kDbNameSize) !=
-            sizeof(KS_PANEL_HEADER_S) ||
-        !nameIs(head + kFixedPartSize - kDbRecordHeaderSize, kBodyTable) ||
-        KS_DecodeU32(head + kFixedPartSize - kDbRecordHeaderSize + kDbNameSize) != keys)
-        return layout;
-    const KS_U32 panels = keys / record;
-    for (KS_U32 i = 0; i < panels; ++i) {
-        const KS_U8* key = m_source->Bytes(kFixedPartSize + i * record, kDbRecordHeaderSize);
-        if (key == nullptr) return layout;
-        PanelKeyName(i, name);
-        if (memcmp(key, name, sizeof name) != 0 ||
-            KS_DecodeU32(key + kDbNameSize) != BodySize(m_generation))
-            return layout;
-    }
-    layout.exact = true;
-    layout.panels = panels;
-    return layout;
-}
-
-/* Panel `index` where the writer's layout puts it, read in one go: true
- * with the record copied; false with the status clear when the key there
- * is not index<index> of the generation's size. */
-bool BinFileReader::ReadAtLayout(KS_S32 index, void* body) {
-    const KS_U32 size = BodySize(m_generation);
-    const KS_U32 record = kKeyRecordOverhead + size;
-    /* Room for the key record of either generation (R120's is the larger). */
-    static_assert(sizeof(KS_PANEL_DATA_BODY_S_R120) >= sizeof(KS_PANEL_DATA_BODY_S_R100), "");
-    KS_U8 bytes[kKeyRecordOverhead + sizeof(KS_PANEL_DATA_BODY_S_R120)];
-    if (!m_source->ReadExact(kFixedPartSize + static_cast<KS_U32>(index) * record, record, bytes))
-        return false;
-    KS_CHAR key[kDbNameSize];
-    PanelKeyName(index, key);
-    if (memcmp(bytes, key, sizeof key) != 0 || KS_DecodeU32(bytes + kDbNameSize) != size)
-        return false;
-    memcpy(body, bytes + kKeyRecordOverhead, size);
+/* The header of the key record at `at` in the body table ending at `end`;
+ * false with the reason when it cannot be read or does not fit there, or,
+ * `withValue`, when its value does not. */
+bool BinFileReader::KeyHeader(KS_U32 at, KS_U32 end, bool withValue, const KS_U8** header) {
+    *header = end - at < kDbRecordHeaderSize ? nullptr : m_source->Bytes(at, kDbRecordHeaderSize);
+    if (*header == nullptr && !m_status.ok()) return false;
+    if (*header == nullptr ||
+        (withValue && KS_DecodeU32(*header + kDbNameSize) > end - at - kDbRecordHeaderSize))
+        return m_status.Fail(BinFault::kKeyBounds,
+                             "key record at offset %u runs past the end of table \"%s\" at %u",
+                             at, kBodyTable, end);
     return true;
 }
 
@@ -324,15 +208,9 @@ bool BinFileReader::CountPanels(KS_U32* count) {
     if (!FindBodyTable(&begin, &end)) return false;
     KS_U32 keys = 0;
     for (KS_U32 at = begin; at < end; ++keys) {
-        const KS_U8* header =
-            end - at < kDbRecordHeaderSize ? nullptr : m_source->Bytes(at, kDbRecordHeaderSize);
-        if (header == nullptr && !m_status.ok()) return false;
-        KS_U32 size = header == nullptr ? 0 : KS_DecodeU32(header + kDbNameSize);
-        if (header == nullptr || size > end - at - kDbRecordHeaderSize)
-            return m_status.Fail(BinFault::kKeyBounds,
-                                 "key record at offset %u runs past the end of table \"%s\" at %u",
-                                 at, kBodyTable, end);
-        at += kDbRecordHeaderSize + size;
+        const KS_U8* header = nullptr;
+        if (!KeyHeader(at, end, true, &header)) return false;
+        at += kDbRecordHeaderSize + KS_DecodeU32(header + kDbNameSize);
     }
     *count = keys;
     return true;
@@ -342,17 +220,8 @@ bool BinFileReader::FirstPanelSize(KS_U32* size) {
     if (size == nullptr) return m_status.Fail(BinFault::kRead, "no room given for the size");
     KS_U32 begin = 0, end = 0;
     if (!FindBodyTable(&begin, &end)) return false;
-    if (begin == end) {
-        *size = 0;
-        return true;
-    }
-    const KS_U8* header =
-        end - begin < kDbRecordHeaderSize ? nullptr : m_source->Bytes(begin, kDbRecordHeaderSize);
-    if (header == nullptr && !m_status.ok()) return false;
-    if (header == nullptr)
-        return m_status.Fail(BinFault::kKeyBounds,
-                             "key record at offset %u runs past the end of table \"%s\" at %u",
-                             begin, kBodyTable, end);
-    *size = KS_DecodeU32(header + kDbNameSize);
+    const KS_U8* header = nullptr;
+    if (begin != end && !KeyHeader(begin, end, false, &header)) return false;
+    *size = header == nullptr ? 0 : KS_DecodeU32(header + kDbNameSize);
     return true;
 }

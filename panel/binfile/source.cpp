@@ -10,7 +10,6 @@
 
 #include "base/SysCalls.h"
 #include "base/file_io.h"
-#include "panel/binfile/image_cache.h"
 
 namespace {
 
@@ -37,32 +36,33 @@ BinFileSource::~BinFileSource() {
 bool BinFileSource::Open(const char* path, BinStatus* status) {
     m_status = status;
     if (path == nullptr) return status->Fail(BinFault::kOpen, "no file name");
-    /* Non-blocking: a FIFO with no writer would otherwise hold the open for
-     * ever. A regular file reads the same either way. */
-    m_fd = OpenRetrying(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (m_fd < 0) return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
-    if (Sys().Fstat(m_fd, &m_stat) != 0)
-        return status->Fail(BinFault::kRead, "cannot inspect %s: %s", path, strerror(errno));
-    /* A directory opens but cannot be read; say so rather than "EISDIR". */
-    if (S_ISDIR(m_stat.st_mode)) return status->Fail(BinFault::kRead, "%s is a directory", path);
-    if (!S_ISREG(m_stat.st_mode))
-        return status->Fail(BinFault::kNotRegular, "%s is not a regular file", path);
-    m_fileSize = m_stat.st_size;
+    FileKind kind;
+    m_fd = OpenRegularNoWait(path, &m_stat, &kind);
+    switch (kind) {
+        case FileKind::kRegular:
+            break;
+        case FileKind::kUnopened:
+            return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
+        case FileKind::kDirectory:
+            /* Say so rather than "EISDIR". */
+            return status->Fail(BinFault::kRead, "%s is a directory", path);
+        default:
+            return status->Fail(BinFault::kNotRegular, "%s is not a regular file", path);
+    }
     /* The fixed part answers the magic, the header and both table records:
      * a header lookup needs no further read. The first window read still
      * takes the small buffer whole. */
-    if (!ReadAt(m_fd, m_first, kFixedPartSize, 0))
+    if (!ReadAt(m_fd, m_first, BinLayout::kFixedPartSize, 0))
         return status->Fail(BinFault::kRead, "cannot read %s: %s", path, strerror(errno));
     m_current = m_first;
     m_start = 0;
-    m_filled = kFixedPartSize;
+    m_filled = BinLayout::kFixedPartSize;
     return true;
 }
 
 bool BinFileSource::OpenImage(const KS_U8* bytes, size_t size, BinStatus* status) {
     m_status = status;
     if (bytes == nullptr && size != 0) return status->Fail(BinFault::kOpen, "no image given");
-    m_fileSize = static_cast<off_t>(size);
     if (size >= kBinFileSize) {
         m_current = bytes;
     } else {
@@ -122,8 +122,6 @@ bool BinFileSource::Copy(KS_U32 offset, KS_U32 length, void* out) {
     memcpy(out, bytes, length);
     return true;
 }
-
-bool BinFileSource::Settled() const { return m_fd >= 0 && IsSettledFile(m_fd, m_stat); }
 
 bool BinFileSource::ReadExact(KS_U32 offset, KS_U32 length, KS_U8* out) {
     if (offset > kBinFileSize || length > kBinFileSize - offset)

@@ -24,10 +24,9 @@ public:
     BinFileSource(const BinFileSource&) = delete;
     BinFileSource& operator=(const BinFileSource&) = delete;
 
-    /* Opens the file for reading without ever waiting (non-blocking, no
-     * controlling terminal, close-on-exec) and reads its first
-     * kFixedPartSize bytes; false with the reason, kNotRegular for anything
-     * but a regular file. */
+    /* Opens the file for reading without ever waiting (OpenRegularNoWait)
+     * and reads its fixed part (BinLayout::kFixedPartSize bytes); false with
+     * the reason, kNotRegular for anything but a regular file. */
     bool Open(const char* path, BinStatus* status);
     /* Serves the `size` bytes at `bytes`, which must outlive the source, as
      * the file: a shorter image reads as if padded with zero bytes (it is
@@ -55,11 +54,6 @@ public:
      * lookup that already knows where its record lies. */
     bool ReadExact(KS_U32 offset, KS_U32 length, KS_U8* out);
 
-    /* Whether the open file is settled (panel/binfile/image_cache.h). */
-    bool Settled() const;
-
-    /* The file's size when it was opened. */
-    off_t FileSize() const { return m_fileSize; }
     /* What fstat said of the file when it was opened; null for an image. */
     const struct stat* FileStat() const { return m_fd >= 0 ? &m_stat : nullptr; }
 
@@ -70,7 +64,6 @@ private:
     const KS_U8* Read(KS_U32 offset, KS_U32 length);
 
     int m_fd = -1;
-    off_t m_fileSize = 0;
     struct stat m_stat = {};
     BinStatus m_unopened; /* where a source never opened reports */
     BinStatus* m_status = &m_unopened;

@@ -1,6 +1,6 @@
 /* The panel bin file writer and readers.
  *
- * The layout, the reading and the checks live in panel/bin_file*.cpp; this
+ * The layout, the reading and the writing live in panel/binfile/; this
  * file moves the records between them and the Java objects. */
 #include "panel/java/bin_operations.h"
 

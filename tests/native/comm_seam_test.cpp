@@ -47,6 +47,7 @@ struct FakeLine {
     uint64_t roomAfterMs = 0;     // how long a wait for room lasts; kNever: no room comes
     std::deque<KS_U8> input;      // what the board has sent
     bool throws = false;          // every write, send and socket() throws
+    bool wakesEarly = false;      // a wait that runs out ends after half its time-out
 };
 
 FakeLine* gLine = nullptr;
@@ -104,7 +105,7 @@ int FakePoll(struct pollfd* entry, nfds_t, int timeoutMs) {
         return AwaitLater(entry, timeoutMs);
     uint64_t wait = entry->events & POLLOUT ? gLine->roomAfterMs : (gLine->input.empty() ? kNever : 0);
     if (wait > static_cast<uint64_t>(timeoutMs)) {
-        gNow += static_cast<uint64_t>(timeoutMs);
+        gNow += static_cast<uint64_t>(gLine->wakesEarly ? (timeoutMs + 1) / 2 : timeoutMs);
         entry->revents = 0;
         return 0;
     }
@@ -145,9 +146,9 @@ const SysCalls kFake = {FakeOpen,   FakeClose,   FakeRead,       FakeWrite, Fake
                         FakeSetAttr, Succeeds2,  /* tcflush */ Succeeds2, /* fcntl */
                         Succeeds2,  /* flock */ FakeSocket, FakeConnect, FakeGetSockOpt,
                         FakeSend,   FakeRecv,    FakeNow,
-                        /* the wall clock and the file calls: none on a board line */
+                        /* the file calls: none on a board line */
                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 class CommSeam : public BoardLinkTest {
 protected:
@@ -340,6 +341,7 @@ TEST_F(CommSeam, NoBoardCallOutlastsItsLimitHoweverSlowlyTheBoardAnswers) {
         int waiters;  // calls waiting behind this one for the link
         std::string text;  // "" where waiters race for the last word
         uint64_t elapsedMs;
+        bool wakesEarly = false;  // poll returns before its time-out has passed
     };
     const Later slowSerial = {{4900, {0xA0}}, {4900, {0xB0}}, {4900, std::vector<KS_U8>(328, 0)}};
     const Case cases[] = {
@@ -359,6 +361,9 @@ TEST_F(CommSeam, NoBoardCallOutlastsItsLimitHoweverSlowlyTheBoardAnswers) {
          "Failed to send switch header." + kTimedOut, 2000},
         {"end, the board never answers", kEnd, {}, 0, {}, 0,
          "Receive 0 Bytes. " + kTimedOut + "Failed to receive 0xA0 respond." + kTimedOut, 2000},
+        {"end, the board never answers, poll waking early", kEnd, {}, 0, {}, 0,
+         "Receive 0 Bytes. " + kTimedOut + "Failed to receive 0xA0 respond." + kTimedOut, 2000,
+         true},
         {"a call waiting behind a slow serial read", kSerialRead, {}, 0, slowSerial, 1,
          "The board link was busy for the whole 10 s limit of the call.", 10000},
         {"a call waiting behind a mute board", kSerialRead, {}, 0, {}, 1,
@@ -377,6 +382,7 @@ TEST_F(CommSeam, NoBoardCallOutlastsItsLimitHoweverSlowlyTheBoardAnswers) {
         line.writes.assign(c.writes.begin(), c.writes.end());
         line.roomAfterMs = c.roomAfterMs;
         line.later = c.later;
+        line.wakesEarly = c.wakesEarly;
         std::vector<std::thread> waiters;
         gWaitersAsleep = 0;
         gInPoll = [&] { CallsWaitBehind(c.waiters, &waiters); };

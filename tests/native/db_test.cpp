@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "db/ks_db_records.h"
 #include "include/ks_db.h"
 
 namespace {
@@ -224,6 +225,32 @@ TEST_F(LoadedImage, SizesRunningPastTheUsedRegionEndTheLookup) {
 
     table.u32DataSize = KS_DB_IMAGE_SIZE;  // a descriptor past the used region
     EXPECT_EQ(-1, KS_DB_GetKeyByName(&table, const_cast<char*>("index0"), &key));
+}
+
+// The scan never asks for a byte past its region, wherever the region ends:
+// inside a record header, after a header whose body runs past it, or at the
+// end of the last record.
+struct FencedSource {
+    const KS_U8* base;
+    KS_U32 furthest = 0;
+    const KS_U8* Bytes(KS_U32 offset, KS_U32 length) {
+        furthest = std::max(furthest, offset + length);
+        return base + offset;
+    }
+};
+
+TEST_F(LoadedImage, TheScanStaysInsideItsRegion) {
+    const struct {
+        KS_U32 end;
+        DbScan result;
+    } cases[] = {{131, DbScan::kBroken}, {97, DbScan::kBroken}, {132, DbScan::kBroken},
+                 {132 + 36 + 476, DbScan::kFound}};
+    for (const auto& c : cases) {
+        FencedSource source{image.data()};
+        DbRecord found;
+        EXPECT_EQ(c.result, DbScanRecords(source, 8, c.end, "paneldatabody", &found)) << c.end;
+        EXPECT_LE(source.furthest, c.end) << c.end;
+    }
 }
 
 TEST(Db, NullArgumentsAndUnsupportedOperationsFail) {

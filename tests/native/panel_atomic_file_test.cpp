@@ -149,12 +149,12 @@ TEST_F(PanelAtomicFile, WriteStoppedHalfWayLeavesThePreviousFile) {
 
 // A disk that fails one call: the `nth` call (from 1) of kind `kind` fails
 // with `error`; every other call is the real one.
-enum class Call { kWrite, kFsync, kClose, kRename, kOpenDirectory };
+enum class Call { kWrite, kFsync, kClose, kRename, kOpenDirectory, kFchmod };
 struct Fault {
     Call kind;
     int nth;
     int error;
-    int seen[5];
+    int seen[6];
 } gFault;
 
 bool FailsNow(Call kind) {
@@ -172,6 +172,9 @@ int FaultyClose(int fd) {
 }
 int FaultyRename(const char* from, const char* to) {
     return FailsNow(Call::kRename) ? -1 : RealSysCalls().Rename(from, to);
+}
+int FaultyFchmod(int fd, mode_t mode) {
+    return FailsNow(Call::kFchmod) ? -1 : RealSysCalls().Fchmod(fd, mode);
 }
 int FaultyOpenFile(const char* path, int flags, mode_t mode) {
     if ((flags & O_DIRECTORY) != 0 && FailsNow(Call::kOpenDirectory)) return -1;
@@ -197,6 +200,7 @@ TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
         {"file sync", Call::kFsync, 1, EIO, false, false},
         {"file close", Call::kClose, 1, EIO, true, true},
         {"rename", Call::kRename, 1, EXDEV, false, false},
+        {"keeping the mode the umask took away", Call::kFchmod, 1, EPERM, false, false},
         {"directory open refused", Call::kOpenDirectory, 1, EACCES, true, true},
         {"directory open, no descriptor left", Call::kOpenDirectory, 1, EMFILE, false, false},
         {"directory sync", Call::kFsync, 2, EIO, true, true},
@@ -209,9 +213,12 @@ TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
     faulty.Close = FaultyClose;
     faulty.Rename = FaultyRename;
     faulty.OpenFile = FaultyOpenFile;
+    faulty.Fchmod = FaultyFchmod;
+    const mode_t umaskBefore = umask(022);
     for (const auto& c : cases) {
         Write(Path("panel.bin"), "old contents");
-        gFault = {c.kind, c.nth, c.error, {0, 0, 0, 0, 0}};
+        ASSERT_EQ(0, chmod(Path("panel.bin").c_str(), 0666));
+        gFault = {c.kind, c.nth, c.error, {0, 0, 0, 0, 0, 0}};
         errno = 0;
         bool written;
         {
@@ -225,6 +232,7 @@ TEST_F(PanelAtomicFile, AFailingWriteSyncCloseOrRenameLosesNothing) {
         EXPECT_EQ(c.newInPlace ? "new" : "old contents", Read(Path("panel.bin"))) << c.step;
         EXPECT_EQ(std::vector<std::string>{"panel.bin"}, Entries()) << c.step;
     }
+    umask(umaskBefore);
 }
 
 // A directory with write and search but no read permission: the file is

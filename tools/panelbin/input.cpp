@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "base/file_io.h"
 #include "panel/binfile/bin_file.h"
 #include "tools/panelbin/failure.h"
 
@@ -17,10 +18,11 @@ namespace {
 
 /* "a directory", "a terminal", ...: what a file is when it is neither a
  * regular file nor a pipe, for a person. */
-std::string KindOf(const struct stat& info, int fd) {
-    if (S_ISDIR(info.st_mode)) return "a directory";
+std::string KindOf(const struct stat& info, FileKind kind) {
+    if (kind == FileKind::kDirectory) return "a directory";
+    if (kind == FileKind::kTerminal) return "a terminal";
     if (S_ISSOCK(info.st_mode)) return "a socket";
-    if (S_ISCHR(info.st_mode)) return isatty(fd) ? "a terminal" : "a character device";
+    if (S_ISCHR(info.st_mode)) return "a character device";
     if (S_ISBLK(info.st_mode)) return "a block device";
     return "not a regular file";
 }
@@ -65,21 +67,27 @@ bool ReadUpTo(int fd, size_t limit, std::string* out) {
     return true;
 }
 
+/* Standard input as OpenRegularNoWait would open it: itself when it is a
+ * regular file or a pipe, -1 with its kind otherwise. */
+int StandardInput(struct stat* info, FileKind* kind) {
+    *kind = FileKind::kUnopened;
+    if (fstat(STDIN_FILENO, info) != 0) return -1;
+    *kind = FileKindOf(STDIN_FILENO, *info);
+    return *kind == FileKind::kRegular || *kind == FileKind::kFifo ? STDIN_FILENO : -1;
+}
+
 }  // namespace
 
 std::string InputName(const std::string& path) { return path == "-" ? "standard input" : path; }
 
 BinInput::BinInput(const std::string& path) {
-    /* Non-blocking, so that opening a pipe without a writer does not hang;
-     * no controlling terminal is taken. */
-    Descriptor fd(path == "-" ? STDIN_FILENO
-                              : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) throw CannotRead(path, strerror(errno));
     struct stat info;
-    if (fstat(fd.get(), &info) != 0) throw CannotRead(path, strerror(errno));
-    const bool regular = S_ISREG(info.st_mode);
-    if (!regular && !S_ISFIFO(info.st_mode))
-        throw CannotRead(path, KindOf(info, fd.get()) + ", not a bin file");
+    FileKind kind = FileKind::kUnopened;
+    Descriptor fd(path == "-" ? StandardInput(&info, &kind)
+                              : OpenRegularNoWait(path.c_str(), &info, &kind, true));
+    if (kind == FileKind::kUnopened) throw CannotRead(path, strerror(errno));
+    if (fd.get() < 0) throw CannotRead(path, KindOf(info, kind) + ", not a bin file");
+    const bool regular = kind == FileKind::kRegular;
     /* The readers ignore bytes past 819200; one more tells a stream that
      * is too long. */
     std::string bytes;

@@ -1,8 +1,8 @@
 /* Finding and describing serial ports: names from /sys/class/tty, USB
  * details from the USB device above the tty in sysfs, by-id names from
- * /dev/serial/by-id, and a probe that opens and locks the port as the board
- * link does (O_RDWR | O_NOCTTY | O_NONBLOCK, flock LOCK_EX | LOCK_NB) so
- * that "busy" means what the link would meet. */
+ * /dev/serial/by-id, and a probe that opens and locks the port with the
+ * board link's own open (comm/SerialPortOpen.h), so that "free" and "busy"
+ * mean what the link would meet. */
 #include "tools/panelbin/serial_ports.h"
 
 #include <dirent.h>
@@ -12,7 +12,6 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -21,6 +20,7 @@
 #include <fstream>
 #include <memory>
 
+#include "comm/SerialPortOpen.h"
 #include "tools/panelbin/failure.h"
 
 namespace {
@@ -155,20 +155,17 @@ std::string GroupHint(const std::string& device) {
 }
 
 void Probe(SerialPort* port) {
-    FdCloser fd{open(port->device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)};
-    int error = errno;
-    if (fd.fd != -1 && flock(fd.fd, LOCK_EX | LOCK_NB) != 0) {
-        error = errno;
-        port->state = error == EWOULDBLOCK ? "busy" : "unusable";
-        port->detail = error == EWOULDBLOCK ? LockHolder(port->device) : strerror(error);
-        if (port->detail.empty()) port->detail = "held by another program's lock";
-        return;
-    }
+    FdCloser fd{OpenSerialPortLocked(port->device.c_str())};
+    const int error = errno;
     if (fd.fd != -1) {
         port->state = "free";  // the lock goes with the descriptor
         return;
     }
-    if (error == EACCES || error == EPERM) {
+    if (error == EWOULDBLOCK) {
+        port->state = "busy";
+        port->detail = LockHolder(port->device);
+        if (port->detail.empty()) port->detail = "held by another program's lock";
+    } else if (error == EACCES || error == EPERM) {
         port->state = "no permission";
         port->detail = GroupHint(port->device);
     } else if (error == EBUSY) {

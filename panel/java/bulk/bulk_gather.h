@@ -1,4 +1,4 @@
-/* makePanelBin's panels read in bulk. A JNI call per field and panel costs
+/* Speed-up for makePanelBin: its panels read in bulk. A JNI call per field and panel costs
  * more than the conversion itself, so the fields are read by Java code that
  * the JIT compiles: a helper class, written from the field table
  * (panel/java/bulk/gather_class.h) and defined at run time in the class loader of
@@ -10,7 +10,7 @@
  * again from a new loader gets a new one. Where no helper can be had (a
  * class it cannot read, a loader that refuses it), and for every element
  * that is null or not exactly of the helper's class, the panels go one by
- * one through JNI as before: the bytes are the same either way. */
+ * one through JNI: the bytes are the same either way. */
 #ifndef PANEL_JAVA_BULK_BULK_GATHER_H
 #define PANEL_JAVA_BULK_BULK_GATHER_H
 
@@ -28,7 +28,7 @@ class PanelConverter;
 /* Converts the array's elements that the helper can read, and tells the
  * caller which ones it must convert itself, one by one through JNI.
  * Element 0 is always the caller's: converting it first checks its class's
- * fields (NoSuchFieldError as before), and the helper is made for that
+ * fields (NoSuchFieldError, as one by one), and the helper is made for that
  * element's class. Made with no exception pending; one per array. */
 class BulkGatherer {
 public:

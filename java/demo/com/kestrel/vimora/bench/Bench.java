@@ -21,13 +21,11 @@ import java.util.Objects;
  * same format: makePanelBin of a full file, in a warm JVM and in young ones
  * (a fresh JVM per sample, its first calls timed); the whole-file read a
  * GUI does (readBinHeader, then readBinBody of every panel) of a file
- * written a moment ago, which the library reads from the file on every
- * call, and of one written seconds before, as the files a GUI opens are,
- * whose image the library keeps: warm and young; that read's cost per
- * panel at 10, 100, 1000 and all panels; readBinBody of the first and of
- * the last panel, and readBinHeader. Before timing, both writers must have
- * written byte-identical files and both readers must agree on every panel,
- * read fresh and read settled. Both sides run in turns, so that
+ * written a moment ago, warm and young; that read's cost per panel at 10,
+ * 100, 1000 and all panels; readBinBody of the first and of the last
+ * panel, and readBinHeader. Before timing, both writers must have written
+ * byte-identical files and both readers must agree on every panel. Both
+ * sides run in turns, so that
  * they meet the same load. Prints the median time per call of each side
  * and their ratio (library / plain Java; below 1 the library is faster).
  *
@@ -48,8 +46,6 @@ public final class Bench {
     private static final int YOUNG_JVMS = 5;
     private static final int YOUNG_CALLS = 5;
     private static final int[] PER_PANEL_COUNTS = {10, 100, 1000};
-    /** How long after its last change the library keeps a file's image (and a margin). */
-    private static final long SETTLED_NS = 3_000_000_000L;
 
     private final JNIMakeBin jni = new JNIMakeBin();
 
@@ -115,15 +111,12 @@ public final class Bench {
         row(String.format("makePanelBin, %d %s panels", count, chip), make, "ms");
         row("  in a young JVM", youngMedians("make", chip, count, lib, plain), "ms");
 
-        // A file written a moment ago is read from the disk on every call.
         check(jni.makePanelBin(header, panels, lib, chip) == 0, "makePanelBin");
         PlainBinFile.write(plain, header, panels, r120);
-        long written = System.nanoTime();
-        double[] fresh = medians(READ_ALL_WARMUP, READ_ALL_RUNS, 1, readAll(lib, chip, count),
+        double[] all = medians(READ_ALL_WARMUP, READ_ALL_RUNS, 1, readAll(lib, chip, count),
                 readAllPlain(plain, count, r120));
-        boolean stillFresh = System.nanoTime() - written < SETTLED_NS;
-        row(String.format("whole-file read, just written%s", stillFresh ? "" : " (settled meanwhile)"), fresh,
-                "ms");
+        row("whole-file read, just written", all, "ms");
+        row("  in a young JVM", youngMedians("read", chip, count, lib, plain), "ms");
 
         String[] perPanelLib = new String[PER_PANEL_COUNTS.length];
         Path[] perPanelPlain = new Path[PER_PANEL_COUNTS.length];
@@ -134,14 +127,6 @@ public final class Bench {
             check(jni.makePanelBin(header(n), panels(n), perPanelLib[k], chip) == 0, "makePanelBin");
             PlainBinFile.write(perPanelPlain[k], header(n), panels(n), r120);
         }
-        // What a GUI opens was written a while ago.
-        Thread.sleep(SETTLED_NS / 1_000_000 + 500);
-        sameReads(lib, plain, chip, count, r120);
-
-        double[] all = medians(READ_ALL_WARMUP, READ_ALL_RUNS, 1, readAll(lib, chip, count),
-                readAllPlain(plain, count, r120));
-        row(String.format("whole-file read, %d %s panels", count, chip), all, "ms");
-        row("  in a young JVM", youngMedians("read", chip, count, lib, plain), "ms");
         for (int k = 0; k < PER_PANEL_COUNTS.length; ++k) {
             int n = PER_PANEL_COUNTS[k];
             double[] each = medians(READ_ALL_WARMUP, READ_ALL_RUNS, n, readAll(perPanelLib[k], chip, n),

@@ -1,5 +1,5 @@
 /* A small pool of image buffers under one lock. */
-#include "panel/binfile/image_buffers.h"
+#include "panel/binfile/speedup_buffer_pool.h"
 
 #include <stdlib.h>
 #include <string.h>
