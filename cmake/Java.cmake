@@ -90,17 +90,16 @@ if(MAKEBIN_JAVA AND NOT MAKEBIN_FUZZ)
   set(MAKEBIN_DIAGNOSTICS_JAR ${CMAKE_BINARY_DIR}/java/makebin-diagnostics.jar)
   set(diagnostics_sources_jar ${CMAKE_BINARY_DIR}/java/makebin-diagnostics-sources.jar)
   set(diagnostics_source com/kestrel/vimora/jni/MakeBinDiagnostics.java)
-  set(diagnostics_classes ${CMAKE_BINARY_DIR}/java/diagnostics-classes)
+  # The class as java_classes compiled it: one compiler run, one set of flags.
   add_custom_command(
     OUTPUT ${MAKEBIN_DIAGNOSTICS_JAR} ${diagnostics_sources_jar}
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${diagnostics_classes} ${MAKEBIN_DIAGNOSTICS_JAR}
-            ${diagnostics_sources_jar}
-    COMMAND ${JDK64}/bin/javac -encoding UTF-8 --release 17 -Xlint:all -Werror
-            -d ${diagnostics_classes} ${PROJECT_SOURCE_DIR}/java/src/${diagnostics_source}
-    COMMAND ${JDK64}/bin/jar --create --file ${MAKEBIN_DIAGNOSTICS_JAR} -C ${diagnostics_classes} .
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${MAKEBIN_DIAGNOSTICS_JAR} ${diagnostics_sources_jar}
+    COMMAND ${JDK64}/bin/jar --create --file ${MAKEBIN_DIAGNOSTICS_JAR}
+            -C ${JAVA_CLASSES} com/kestrel/vimora/jni/MakeBinDiagnostics.class
     COMMAND ${JDK64}/bin/jar --create --file ${diagnostics_sources_jar}
             -C ${PROJECT_SOURCE_DIR}/java/src ${diagnostics_source}
-    DEPENDS ${PROJECT_SOURCE_DIR}/java/src/${diagnostics_source}
+    DEPENDS ${CMAKE_BINARY_DIR}/java/classes.stamp ${PROJECT_SOURCE_DIR}/java/src/${diagnostics_source}
     COMMENT "Building makebin-diagnostics.jar and its sources jar" VERBATIM)
   add_custom_target(diagnostics_jar ALL DEPENDS ${MAKEBIN_DIAGNOSTICS_JAR} ${diagnostics_sources_jar})
+  add_dependencies(diagnostics_jar java_classes)
 endif()
