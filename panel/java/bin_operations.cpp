@@ -54,11 +54,11 @@ KS_S32 Make(JNIEnv* env, jobject headerParam, jobjectArray dataParamArray, jstri
     /* Every panel goes straight into its record inside the image, in array
      * order; the first that cannot be converted (the JVM's exception then
      * pending) or does not fit fails the whole call. */
+    const PanelGeneration generation = GenerationOf(chip.get());
     PanelSlots slots;
     BinImageBuilder& image = slots.image;
-    if (!image.Begin(header, GenerationOf(chip.get())))
-        return ReportWriteFault(file.get(), image.status()), -1;
-    if (!RecordMapper(env, BodyLayoutOf(GenerationOf(chip.get())))
+    if (!image.Begin(header, generation)) return ReportWriteFault(file.get(), image.status()), -1;
+    if (!RecordMapper(env, BodyLayoutOf(generation))
              .ArrayToZeroedRecords(dataParamArray, NextPanel, &slots))
         return ReportPanelsFailed(env, dataParamArray, slots.handed, image.status()), -1;
     NoteChipSeries(chip.get());
@@ -99,15 +99,16 @@ jobject ReadBody(JNIEnv* env, jobject dataParam, jint panelIndex, jstring fileNa
 
     KS_DB_SetMaxDBSize(chip.get());
     NoteChipSeries(chip.get());
+    const PanelGeneration generation = GenerationOf(chip.get());
     BinFileReader reader;
     AnyPanelBody body;
     /* The value must be a body of the chip series' generation: a file read
      * as the other one would otherwise yield a panel made of neighbouring
      * records. */
-    if (!reader.Open(file.get(), GenerationOf(chip.get())) || !reader.ReadPanel(panelIndex, &body))
+    if (!reader.Open(file.get(), generation) || !reader.ReadPanel(panelIndex, &body))
         return ReportReadFault(kReadBody, file.get(), reader.status(), chip.get(), panelIndex),
                nullptr;
-    if (!RecordMapper(env, BodyLayoutOf(GenerationOf(chip.get()))).ToObject(&body, dataParam))
+    if (!RecordMapper(env, BodyLayoutOf(generation)).ToObject(&body, dataParam))
         return ReportObjectFailed(env, kReadBody, "dataParam"), nullptr;
     return dataParam;
 }
