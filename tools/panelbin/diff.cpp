@@ -170,15 +170,11 @@ Side LoadSide(const std::string& path, const PanelGeneration* given) {
         const BinInput input(path);
         const BinCheck check = CheckInput(input, side.name, given);
         if (!check.status.ok()) side.damage = check.status.text;
-        if (check.status.fault == BinFault::kFileSize) return side;
-        side.file = LoadPanelImage(input, side.name, given);
-        side.read = true;
+        side.read = ReadCheckedPanels(input, side.name, check, given, &side.file);
     } catch (const Failure& failure) {
-        if (failure.exitStatus() != kExitFile && side.damage.empty()) throw;
-        if (failure.exitStatus() == kExitFile) {
-            side.error = failure.what();
-            side.errorStatus = failure.exitStatus();
-        }
+        if (failure.exitStatus() != kExitFile) throw;
+        side.error = failure.what();
+        side.errorStatus = failure.exitStatus();
     }
     return side;
 }
