@@ -13,25 +13,6 @@
 #include "tools/panelbin/input.h"
 #include "tools/panelbin/panel_file.h"
 
-namespace {
-
-/* The panels of a damaged file are looked at only where the reader still
- * reads them from a whole image: a short file reads as zeros, which are no
- * one's values. */
-bool ReadPanels(const BinInput& input, const std::string& name, const BinCheck& check,
-                const PanelGeneration* given, PanelFile* file) {
-    if (!check.status.ok() && check.status.fault == BinFault::kFileSize) return false;
-    try {
-        *file = LoadPanelImage(input, name, given);
-        return true;
-    } catch (const Failure& failure) {
-        if (check.status.ok() || failure.exitStatus() == kExitFile) throw;
-        return false;
-    }
-}
-
-}  // namespace
-
 int RunCheck(const Options& options) {
     PanelGeneration chip;
     const PanelGeneration* given = ChipOption(options.chip, &chip);
@@ -42,7 +23,7 @@ int RunCheck(const Options& options) {
     std::vector<Finding> findings;
     if (!sound) findings.push_back({true, -1, "", check.status.text});
     PanelFile file;
-    const bool read = ReadPanels(input, name, check, given, &file);
+    const bool read = ReadCheckedPanels(input, name, check, given, &file);
     ClockReading clock;
     if (read) {
         clock = ReadClock(options.clockUnit, file);

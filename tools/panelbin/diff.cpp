@@ -44,7 +44,7 @@ public:
     void Records(long long panel, const RecordLayout& la, const KS_U8* a, const RecordLayout& lb,
                  const KS_U8* b) {
         ForEachField(la, [&](size_t, const FieldSpec& da) {
-            const FieldSpec* db = Find(lb, da.name);
+            const FieldSpec* db = FieldNamed(lb, da.name);
             if (db == nullptr)
                 Add({panel, da.name, "removed", -1, FieldToJson(da, a), nullptr,
                      Where(panel) + " " + da.name + ": removed (" + FieldText(FieldToJson(da, a)) + ")"});
@@ -53,7 +53,7 @@ public:
             return true;
         });
         ForEachField(lb, [&](size_t, const FieldSpec& db) {
-            if (Find(la, db.name) == nullptr)
+            if (FieldNamed(la, db.name) == nullptr)
                 Add({panel, db.name, "added", -1, nullptr, FieldToJson(db, b),
                      Where(panel) + " " + db.name + ": added (" + FieldText(FieldToJson(db, b)) + ")"});
             return true;
@@ -72,15 +72,6 @@ public:
 private:
     static std::string Where(long long panel) {
         return panel < 0 ? "header" : "panel " + std::to_string(panel);
-    }
-
-    static const FieldSpec* Find(const RecordLayout& layout, const char* name) {
-        const FieldSpec* found = nullptr;
-        ForEachField(layout, [&](size_t, const FieldSpec& def) {
-            if (std::string(def.name) == name) found = &def;
-            return found == nullptr;
-        });
-        return found;
     }
 
     void Add(Difference difference) { m_all.push_back(std::move(difference)); }
@@ -170,15 +161,11 @@ Side LoadSide(const std::string& path, const PanelGeneration* given) {
         const BinInput input(path);
         const BinCheck check = CheckInput(input, side.name, given);
         if (!check.status.ok()) side.damage = check.status.text;
-        if (check.status.fault == BinFault::kFileSize) return side;
-        side.file = LoadPanelImage(input, side.name, given);
-        side.read = true;
+        side.read = ReadCheckedPanels(input, side.name, check, given, &side.file);
     } catch (const Failure& failure) {
-        if (failure.exitStatus() != kExitFile && side.damage.empty()) throw;
-        if (failure.exitStatus() == kExitFile) {
-            side.error = failure.what();
-            side.errorStatus = failure.exitStatus();
-        }
+        if (failure.exitStatus() != kExitFile) throw;
+        side.error = failure.what();
+        side.errorStatus = failure.exitStatus();
     }
     return side;
 }

@@ -3,6 +3,7 @@
 #include "tools/panelbin/field_text.h"
 
 #include <ctype.h>
+#include <string.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -68,6 +69,15 @@ bool ChoiceNamed(const FieldSpec& def, const std::string& name, KS_S32* id) {
         }
     }
     return false;
+}
+
+const FieldSpec* FieldNamed(const RecordLayout& layout, const char* name) {
+    const FieldSpec* found = nullptr;
+    ForEachField(layout, [&](size_t, const FieldSpec& def) {
+        if (strcmp(def.name, name) == 0) found = &def;
+        return found == nullptr;
+    });
+    return found;
 }
 
 std::string NearestField(const RecordLayout& layout, const std::string& key) {

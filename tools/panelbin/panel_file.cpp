@@ -100,6 +100,18 @@ BinCheck CheckInput(const BinInput& input, const std::string& name, const PanelG
     return check;
 }
 
+bool ReadCheckedPanels(const BinInput& input, const std::string& name, const BinCheck& check,
+                       const PanelGeneration* chip, PanelFile* file) {
+    if (check.status.fault == BinFault::kFileSize) return false;
+    try {
+        *file = LoadPanelImage(input, name, chip);
+        return true;
+    } catch (const Failure& failure) {
+        if (check.status.ok() || failure.exitStatus() == kExitFile) throw;
+        return false;
+    }
+}
+
 PanelFile LoadPanelImage(const BinInput& input, const std::string& name,
                          const PanelGeneration* chip, KS_S32 only) {
     PanelFile file;

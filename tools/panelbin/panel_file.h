@@ -37,6 +37,13 @@ PanelFile LoadPanelImage(const BinInput& input, const std::string& name,
  * Failure (kExitFile). */
 BinCheck CheckInput(const BinInput& input, const std::string& name, const PanelGeneration* chip);
 
+/* The panels of an input already checked, into *file; false when they are
+ * not read: a file of the wrong size reads as zeros, which are no one's
+ * values, and a damaged image the reader refuses is left unread. A reader
+ * failure of a sound file, or a fault of reading itself, throws. */
+bool ReadCheckedPanels(const BinInput& input, const std::string& name, const BinCheck& check,
+                       const PanelGeneration* chip, PanelFile* file);
+
 const RecordLayout& BodyLayout(PanelGeneration generation);
 
 Json PanelFileToJson(const PanelFile& file);

@@ -5,6 +5,7 @@
 
 #include "panel/model/field_codec.h"
 #include "tools/panelbin/failure.h"
+#include "tools/panelbin/field_text.h"
 
 namespace {
 
@@ -15,15 +16,6 @@ std::string Decimal(unsigned long long thousandths) {
 
 std::string Plural(size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-const FieldSpec* FieldNamed(const RecordLayout& layout, const char* name) {
-    const FieldSpec* found = nullptr;
-    ForEachField(layout, [&](size_t, const FieldSpec& def) {
-        if (strcmp(def.name, name) == 0) found = &def;
-        return found == nullptr;
-    });
-    return found;
 }
 
 /* The field of the body that claims the slot's timing, if it does: the

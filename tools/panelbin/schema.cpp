@@ -160,13 +160,13 @@ Json EnumeratedSchema(const FieldSpec& def) {
     for (size_t i = 0; i < def.names->count; ++i) names.push_back(def.names->entries[i].name);
     Json id = Integer(kIntMin, std::numeric_limits<KS_S32>::max());
     /* Without "raw", an option's id must be one of its choices. */
-    Json choices = Json::array();
-    for (KS_S32 k = 0; k < 64; ++k)
-        if (IsEnumChoice(*def.names, ToMember(def, k))) choices.push_back(k);
-    Json choiceNames = Json::array();
-    for (KS_S32 k = 0; k < 64; ++k)
-        if (IsEnumChoice(*def.names, ToMember(def, k)))
-            choiceNames.push_back(EnumNameOf(*def.names, ToMember(def, k)));
+    Json choices = Json::array(), choiceNames = Json::array();
+    for (KS_S32 k = 0; k < 64; ++k) {
+        const KS_U32 member = ToMember(def, k);
+        if (!IsEnumChoice(*def.names, member)) continue;
+        choices.push_back(k);
+        choiceNames.push_back(EnumNameOf(*def.names, member));
+    }
     Json byId = {{"required", {"id"}}};
     if (def.kind != FieldKind::kCopy) byId["properties"] = {{"id", {{"enum", choices}}}};
     Json byName = {{"required", {"name"}}, {"properties", {{"name", {{"enum", choiceNames}}}}}};

@@ -6,19 +6,11 @@
 #include "panel/model/field_codec.h"
 #include "tools/panelbin/commands.h"
 #include "tools/panelbin/failure.h"
+#include "tools/panelbin/field_text.h"
 #include "tools/panelbin/json_input.h"
 #include "tools/panelbin/panel_file.h"
 
 namespace {
-
-const FieldSpec* FindField(const RecordLayout& layout, const std::string& name) {
-    const FieldSpec* found = nullptr;
-    ForEachField(layout, [&](size_t, const FieldSpec& def) {
-        if (name == def.name) found = &def;
-        return found == nullptr;
-    });
-    return found;
-}
 
 /* The value as the document would hold it: a text as it is, anything else
  * as JSON (a number, {"raw": ...}, an array); what does not parse stays a
@@ -60,7 +52,7 @@ int RunSet(const Options& options) {
         if (equals == std::string::npos || equals == 0)
             throw Failure(kExitUsage, "an assignment is key=value, not \"" + CutText(assignment) + "\"");
         const std::string key = assignment.substr(0, equals);
-        object[key] = ValueFor(FindField(layout, key), key, assignment.substr(equals + 1));
+        object[key] = ValueFor(FieldNamed(layout, key.c_str()), key, assignment.substr(equals + 1));
     }
     const std::string where = number < 0 ? "header" : "panel " + std::to_string(number);
     std::vector<KS_U8> changed(layout.recordSize, 0);

@@ -122,14 +122,7 @@ Json ShowJson(const std::string& name, const std::string& damage, const PanelFil
 std::string Damage(const BinInput& input, const std::string& name, const PanelGeneration* chip,
                    PanelFile* file, bool* read) {
     const BinCheck check = CheckInput(input, name, chip);
-    *read = false;
-    if (!check.status.ok() && check.status.fault == BinFault::kFileSize) return check.status.text;
-    try {
-        *file = LoadPanelImage(input, name, chip);
-        *read = true;
-    } catch (const Failure& failure) {
-        if (check.status.ok() || failure.exitStatus() == kExitFile) throw;
-    }
+    *read = ReadCheckedPanels(input, name, check, chip, file);
     return check.status.ok() ? "" : check.status.text;
 }
 
