@@ -20,9 +20,16 @@ const FaultName kNames[] = {
     {"hang", kHang, false, true},
 };
 
+/* Whether `fault` stays until cleared, as the table says. */
+bool Lasting(Fault fault) {
+    for (const FaultName& entry : kNames)
+        if (entry.fault == fault) return entry.lasting;
+    return false;
+}
+
 }  // namespace
 
-Faults::Faults() : m_pending(), m_lasting() {}
+Faults::Faults() : m_pending() {}
 
 bool Faults::Add(const std::string& fault) {
     size_t equals = fault.find('=');
@@ -38,7 +45,6 @@ bool Faults::Add(const std::string& fault) {
             if (*text == '\0' || *end != '\0' || count < 1 || count > 1000) return false;
         }
         m_pending[entry.fault] += static_cast<int>(count);
-        m_lasting[entry.fault] = entry.lasting;
         return true;
     }
     return false;
@@ -46,6 +52,6 @@ bool Faults::Add(const std::string& fault) {
 
 bool Faults::Take(Fault fault) {
     if (m_pending[fault] == 0) return false;
-    if (!m_lasting[fault]) --m_pending[fault];
+    if (!Lasting(fault)) --m_pending[fault];
     return true;
 }

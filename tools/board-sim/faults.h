@@ -32,7 +32,6 @@ public:
 
 private:
     int m_pending[kFaultCount];
-    bool m_lasting[kFaultCount];
 };
 
 #endif

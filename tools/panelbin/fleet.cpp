@@ -275,12 +275,13 @@ void Fleet::Finish(size_t slot, bool interrupted) {
 void Fleet::Report(const Target& target, const std::string& startTime, uint64_t durationMs,
                    BoardResult result, const BoardOutcome& outcome) {
     ++m_counts[static_cast<int>(result)];
-    if (result != BoardResult::kOk && result != BoardResult::kSkipped) m_failures.push_back(outcome.failure);
+    const bool failed = result != BoardResult::kOk && result != BoardResult::kSkipped;
+    if (failed) m_failures.push_back(outcome.failure);
     m_live.Clear();
     if (result == BoardResult::kOk && !m_settings.quiet)
         printf("%-11s %s (%llu ms)\n", "ok", target.where.c_str(),
                static_cast<unsigned long long>(durationMs));
-    else if (result != BoardResult::kOk && result != BoardResult::kSkipped)
+    else if (failed)
         printf("%-11s %s\n", ResultName(result), outcome.failure.c_str());
     for (const std::string& line : outcome.differences) printf("            %s\n", line.c_str());
     fflush(stdout);

@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <string.h>
 
+#include <iterator>
 #include <string>
 
 #include "tools/panelbin/failure.h"
@@ -36,8 +37,9 @@ StopSignals::StopSignals() {
     sigfillset(&counting.sa_mask);
     struct sigaction ignoring = counting;
     ignoring.sa_handler = SIG_IGN;
+    static_assert(std::size(kTaken) == sizeof m_old / sizeof m_old[0], "one saved action per signal taken");
     bool taken = sigprocmask(SIG_BLOCK, &stops, &m_oldMask) == 0;
-    for (size_t i = 0; taken && i < 4; ++i)
+    for (size_t i = 0; taken && i < std::size(kTaken); ++i)
         taken = sigaction(kTaken[i], kTaken[i] == SIGPIPE ? &ignoring : &counting, &m_old[i]) == 0;
     if (!taken)
         throw Failure(kExitFailed, std::string("the stop signals cannot be taken: ") + strerror(errno));
@@ -50,7 +52,7 @@ StopSignals::StopSignals() {
  * constructor read cannot fail, and a destructor could not report it. */
 StopSignals::~StopSignals() {
     sigprocmask(SIG_SETMASK, &m_oldMask, nullptr);
-    for (size_t i = 0; i < 4; ++i) sigaction(kTaken[i], &m_old[i], nullptr);
+    for (size_t i = 0; i < std::size(kTaken); ++i) sigaction(kTaken[i], &m_old[i], nullptr);
 }
 
 void StopSignals::TakePending() const {
