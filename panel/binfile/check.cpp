@@ -12,6 +12,7 @@
 
 #include "base/file_io.h"
 #include "db/ks_db_records.h"
+#include "panel/binfile/source.h"
 
 namespace {
 
@@ -21,13 +22,8 @@ struct FreeBuffer {
 
 bool ReadWhole(const char* path, KS_U8* image, BinStatus* status) {
     struct stat st;
-    FileKind kind;
-    FileDescriptor file(OpenRegularNoWait(path, &st, &kind));
-    if (kind == FileKind::kUnopened)
-        return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
-    if (kind == FileKind::kDirectory) return status->Fail(BinFault::kRead, "%s is a directory", path);
-    if (kind != FileKind::kRegular)
-        return status->Fail(BinFault::kNotRegular, "%s is not a regular file", path);
+    FileDescriptor file(OpenBinFile(path, &st, status));
+    if (file.get() < 0) return false;
     if (st.st_size != static_cast<off_t>(kBinFileSize))
         return status->Fail(BinFault::kFileSize, "file is %lld bytes, expected %u",
                             static_cast<long long>(st.st_size), kBinFileSize);

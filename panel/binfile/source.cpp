@@ -33,22 +33,30 @@ BinFileSource::~BinFileSource() {
     if (m_fd >= 0) Sys().Close(m_fd);
 }
 
+int OpenBinFile(const char* path, struct stat* st, BinStatus* status) {
+    FileKind kind;
+    const int fd = OpenRegularNoWait(path, st, &kind);
+    switch (kind) {
+        case FileKind::kRegular:
+            return fd;
+        case FileKind::kUnopened:
+            status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
+            return -1;
+        case FileKind::kDirectory:
+            /* Say so rather than "EISDIR". */
+            status->Fail(BinFault::kRead, "%s is a directory", path);
+            return -1;
+        default:
+            status->Fail(BinFault::kNotRegular, "%s is not a regular file", path);
+            return -1;
+    }
+}
+
 bool BinFileSource::Open(const char* path, BinStatus* status) {
     m_status = status;
     if (path == nullptr) return status->Fail(BinFault::kOpen, "no file name");
-    FileKind kind;
-    m_fd = OpenRegularNoWait(path, &m_stat, &kind);
-    switch (kind) {
-        case FileKind::kRegular:
-            break;
-        case FileKind::kUnopened:
-            return status->Fail(BinFault::kOpen, "cannot open %s: %s", path, strerror(errno));
-        case FileKind::kDirectory:
-            /* Say so rather than "EISDIR". */
-            return status->Fail(BinFault::kRead, "%s is a directory", path);
-        default:
-            return status->Fail(BinFault::kNotRegular, "%s is not a regular file", path);
-    }
+    m_fd = OpenBinFile(path, &m_stat, status);
+    if (m_fd < 0) return false;
     /* The fixed part answers the magic, the header and both table records:
      * a header lookup needs no further read. The first window read still
      * takes the small buffer whole. */

@@ -17,6 +17,12 @@
 
 #include "panel/binfile/bin_file.h"
 
+/* Opens the bin file at `path` for reading without ever waiting
+ * (OpenRegularNoWait): the descriptor of a regular file, its fstat in *st;
+ * otherwise -1 with the reason in *status (kOpen, kRead for a directory,
+ * kNotRegular for anything else). */
+int OpenBinFile(const char* path, struct stat* st, BinStatus* status);
+
 class BinFileSource {
 public:
     BinFileSource() = default;
@@ -24,9 +30,8 @@ public:
     BinFileSource(const BinFileSource&) = delete;
     BinFileSource& operator=(const BinFileSource&) = delete;
 
-    /* Opens the file for reading without ever waiting (OpenRegularNoWait)
-     * and reads its fixed part (BinLayout::kFixedPartSize bytes); false with
-     * the reason, kNotRegular for anything but a regular file. */
+    /* Opens the file (OpenBinFile) and reads its fixed part
+     * (BinLayout::kFixedPartSize bytes); false with the reason. */
     bool Open(const char* path, BinStatus* status);
     /* Serves the `size` bytes at `bytes`, which must outlive the source, as
      * the file: a shorter image reads as if padded with zero bytes (it is

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <memory>
 
+#include "base/file_io.h"
 #include "comm/SerialPortOpen.h"
 #include "tools/panelbin/failure.h"
 
@@ -29,13 +30,7 @@ const char kSysTty[] = "/sys/class/tty/";
 const char kById[] = "/dev/serial/by-id";
 const char* const kPrefixes[] = {"ttyUSB", "ttyACM", "ttyAMA", "ttyS"};
 
-/* Sole owner of a descriptor or a directory stream. */
-struct FdCloser {
-    int fd;
-    ~FdCloser() {
-        if (fd != -1) close(fd);
-    }
-};
+/* Sole owner of a directory stream. */
 struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
@@ -155,9 +150,9 @@ std::string GroupHint(const std::string& device) {
 }
 
 void Probe(SerialPort* port) {
-    FdCloser fd{OpenSerialPortLocked(port->device.c_str())};
+    const FileDescriptor fd(OpenSerialPortLocked(port->device.c_str()));
     const int error = errno;
-    if (fd.fd != -1) {
+    if (fd.get() != -1) {
         port->state = "free";  // the lock goes with the descriptor
         return;
     }
